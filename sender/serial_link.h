@@ -1,0 +1,49 @@
+// The sender's only path to the KC: a serial port that is opened for one
+// operation, written synchronously and closed again. Nothing is ever read.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace morvale {
+
+struct LineSettings {
+    std::int32_t baud = 1200;
+    std::int32_t parity = 0;  // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    std::int32_t dataBits = 8;
+    float stopBits = 1.0f;
+    std::int32_t handshake = 3;  // 0 none/RTS off, 1 none/RTS on, 2 RTS/CTS, 3 XON/XOFF
+    std::int32_t inputBufferSize = 512;
+    std::int32_t outputBufferSize = 512;
+};
+
+// The line every operation of the sender uses, with its buffer sizes.
+inline constexpr LineSettings kKeyboardLine{};
+inline constexpr LineSettings kUploadLine{1200, 0, 8, 1.0f, 3, 1024, 1024};
+
+struct WriteResult {
+    std::int32_t written = 0;  // bytes that left the computer
+    bool failed = false;       // the device reported an error (gone, EIO); not a time-out
+};
+
+class SerialLink {
+public:
+    virtual ~SerialLink() = default;
+
+    // Opens the port by name ("COM1" .. "COM4") and sets the line. On
+    // success a port open before is closed; on failure it stays open.
+    virtual bool open(std::string_view portName, const LineSettings& settings) = 0;
+    // Writes the bytes and returns when they have left, or when the write
+    // time-out (100 ms per byte plus 10 ms) has run out, with the count sent
+    // by then. Nothing is sent, and 0 returned, when no port is open.
+    virtual WriteResult writeBytes(std::span<const std::uint8_t> bytes) = 0;
+    // Closes the port; does nothing when none is open.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Writes a text's bytes up to (not including) its first zero byte.
+    WriteResult writeText(std::string_view latin1);
+};
+
+}  // namespace morvale

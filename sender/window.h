@@ -1,0 +1,97 @@
+// What the sender's logic needs of its window, without any toolkit in it.
+//
+// The Qt window implements this for the program; tests drive the same logic
+// through a scripted double where an event must arrive at an exact tick.
+//
+// Texts crossing this interface are single-byte Latin-1 (the marker "BINÄR"
+// is the bytes 42 49 4E C4 52); the editor's lines are separated by CR LF.
+// File paths are the file system's own bytes.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvale {
+
+// Control ids; they are also what the event loop dispatches on.
+enum ControlId : int {
+    kLoadButton = 1,
+    kSendButton = 2,
+    kFirstKeyButton = 3,  // F1 .. F6, BRK, STOP, INS, DEL, CLR, HOME
+    kLastKeyButton = 14,
+    kEditor = 15,
+    kCommandLine = 16,
+};
+
+// Menu ids: 1 to 4 are the port items "COM1" to "COM4"; the Return key on
+// the command line arrives as a menu event of its own id.
+inline constexpr int kFirstPortItem = 1;
+inline constexpr int kLastPortItem = 4;
+inline constexpr int kReturnKeyItem = 111;
+
+// An application event. Painting, focus changes, typing inside a control and
+// the like are the window's own business and never become one.
+struct Event {
+    enum class Kind { None, Control, Menu, Close };
+    Kind kind = Kind::None;
+    int id = 0;  // control id for Control, menu id for Menu
+
+    static Event none() { return {}; }
+    static Event control(int controlId) { return {Kind::Control, controlId}; }
+    static Event menu(int menuId) { return {Kind::Menu, menuId}; }
+    static Event close() { return {Kind::Close, 0}; }
+
+    bool isClick(int controlId) const { return kind == Kind::Control && id == controlId; }
+    friend bool operator==(const Event&, const Event&) = default;
+};
+
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+enum class MessageIcon { None, Exclamation };
+
+using Clock = std::chrono::steady_clock;
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // The text of a control or the caption of a button.
+    virtual std::string text(int controlId) const = 0;
+    virtual void setText(int controlId, std::string_view latin1) = 0;
+    virtual void setEnabled(int controlId, bool enabled) = 0;
+    virtual void setEditorBackground(Rgb colour) = 0;
+    // Checks port item menuId (1 to 4) and unchecks the other three.
+    virtual void checkPortItem(int menuId) = 0;
+    // Grows the client area to its full height, once; never shrinks it.
+    virtual void grow() = 0;
+    // The id of the control that has the input focus, -1 when none has.
+    virtual int focusedControl() const = 0;
+
+    // Modal dialogs: each returns when the user has closed it.
+    virtual void showMessage(std::string_view title, std::string_view text, MessageIcon icon) = 0;
+    // The address prompt. The entry's text on OK (possibly empty); nothing
+    // when the user cancels.
+    virtual std::optional<std::string> askText(std::string_view title, std::string_view prompt,
+                                               std::string_view preset) = 0;
+    // The open-file dialog; filter is "description|patterns|..." with
+    // patterns separated by ';'. The chosen path, or empty when cancelled.
+    virtual std::string chooseFile(std::string_view title, std::string_view filter) = 0;
+    virtual void beep() = 0;
+
+    // Waits without limit for the next application event.
+    virtual Event waitEvent() = 0;
+    // Returns the first application event that is queued or arrives before
+    // deadline, at once; Event::none() at the deadline. Window activity goes
+    // on meanwhile and never ends the wait early.
+    virtual Event waitEventUntil(Clock::time_point deadline) = 0;
+};
+
+}  // namespace morvale
