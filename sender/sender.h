@@ -1,0 +1,33 @@
+// The sender's application: its state, the event loop and the dispatch of
+// each event to its operation. Owns no window and no port; it drives both
+// through their interfaces, one operation at a time.
+#pragma once
+
+#include "app_state.h"
+#include "serial_link.h"
+#include "window.h"
+
+namespace morvale {
+
+class Sender {
+public:
+    Sender(Window& window, SerialLink& link);
+
+    // Waits for events and dispatches each until a close request arrives.
+    void run();
+    // Runs the operation an event stands for; returns when it has finished.
+    void dispatch(const Event& event);
+
+    AppState& state() { return state_; }
+    const AppState& state() const { return state_; }
+
+private:
+    void choosePort(int menuId);
+    void sendEditorContent();
+
+    AppState state_;
+    Window& window_;
+    SerialLink& link_;
+};
+
+}  // namespace morvale
