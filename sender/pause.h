@@ -14,14 +14,15 @@
 namespace morvale {
 
 class Pause {
-public:
-    explicit Pause(Window& window, std::chrono::milliseconds tickLength = std::chrono::milliseconds(1));
+  public:
+    explicit Pause(Window& window,
+                   std::chrono::milliseconds tickLength = std::chrono::milliseconds(1));
 
     // Waits for the end of the next tick. An application event that arrives
     // first ends the tick at once and is returned; the schedule stays.
     Event tick();
 
-private:
+  private:
     Window& window_;
     Clock::time_point start_;
     std::chrono::milliseconds tickLength_;

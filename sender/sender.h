@@ -10,7 +10,7 @@
 namespace morvale {
 
 class Sender {
-public:
+  public:
     Sender(Window& window, SerialLink& link);
 
     // Waits for events and dispatches each until a close request arrives.
@@ -21,7 +21,7 @@ public:
     AppState& state() { return state_; }
     const AppState& state() const { return state_; }
 
-private:
+  private:
     void choosePort(int menuId);
     void sendEditorContent();
 

@@ -28,7 +28,7 @@ struct WriteResult {
 };
 
 class SerialLink {
-public:
+  public:
     virtual ~SerialLink() = default;
 
     // Opens the port by name ("COM1" .. "COM4") and sets the line. On

@@ -60,7 +60,7 @@ enum class MessageIcon { None, Exclamation };
 using Clock = std::chrono::steady_clock;
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     // The text of a control or the caption of a button.

@@ -1,0 +1,70 @@
+#include "sender.h"
+
+#include "file_loading.h"
+#include "keyboard_relay.h"
+#include "memory_upload.h"
+#include "text_transfer.h"
+
+namespace morvale {
+
+namespace {
+
+constexpr int kDefaultPortItem = 2;  // "COM2"
+
+}  // namespace
+
+Sender::Sender(Window& window, SerialLink& link) : window_(window), link_(link) {
+    choosePort(kDefaultPortItem);
+}
+
+void Sender::run() {
+    while (!state_.quit) {
+        dispatch(window_.waitEvent());
+    }
+    link_.close();
+}
+
+void Sender::dispatch(const Event& event) {
+    switch (event.kind) {
+        case Event::Kind::Menu:
+            if (event.id == kReturnKeyItem) {
+                if (window_.focusedControl() == kCommandLine) {
+                    sendCommandLine(state_, window_, link_);
+                }
+            } else if (event.id >= kFirstPortItem && event.id <= kLastPortItem) {
+                choosePort(event.id);
+            }
+            break;
+        case Event::Kind::Control:
+            if (event.id == kLoadButton) {
+                loadFile(state_, window_);
+            } else if (event.id == kSendButton) {
+                sendEditorContent();
+            } else if (keyCode(event.id)) {
+                sendKey(state_, link_, event.id);
+            }
+            break;
+        case Event::Kind::Close:
+            state_.quit = true;
+            break;
+        case Event::Kind::None:
+            break;
+    }
+}
+
+void Sender::choosePort(int menuId) {
+    state_.portName = "COM" + std::to_string(menuId);
+    window_.checkPortItem(menuId);
+}
+
+void Sender::sendEditorContent() {
+    // The editor's text alone tells whether an image is ready to upload.
+    const std::string text = window_.text(kEditor);
+    if (isImageMarker(text)) {
+        uploadImage(state_, window_, link_);
+    } else {
+        sendText(state_, window_, link_, text);
+    }
+}
+
+}  // namespace morvale

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "keyboard_relay.h"
+#include "pause.h"
+#include "sender_fixture.h"
+
+namespace morvale::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+using KeyboardRelay = SenderTest;
+
+TEST_F(KeyboardRelay, TypesEachCharacterWithSixTicksThenCarriageReturn) {
+    window.texts[kCommandLine] = "LIST 10";
+    sender.dispatch(Event::menu(kReturnKeyItem));
+
+    EXPECT_EQ(transcript.line(), "4C T6 49 T6 53 T6 54 T6 20 T6 31 T6 30 T6 0D");
+    EXPECT_EQ(transcript.entries().front(), "open COM2 512");
+    EXPECT_EQ(transcript.entries().back(), "text 16 ");
+    EXPECT_EQ(link.lastSettings.handshake, 3);
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST_F(KeyboardRelay, EmptyCommandLineSendsOnlyCarriageReturn) {
+    sender.dispatch(Event::menu(kReturnKeyItem));
+    EXPECT_EQ(transcript.line(), "0D");
+}
+
+TEST_F(KeyboardRelay, LatinOneCharactersGoOutAsSingleBytes) {
+    window.texts[kCommandLine] = "\xC4\xD6";
+    sender.dispatch(Event::menu(kReturnKeyItem));
+    EXPECT_EQ(transcript.line(), "C4 T6 D6 T6 0D");
+}
+
+TEST_F(KeyboardRelay, ReturnOutsideTheCommandLineSendsNothing) {
+    window.texts[kCommandLine] = "RUN";
+    for (int focus : {int{kEditor}, int{kSendButton}, -1}) {
+        window.focus = focus;
+        sender.dispatch(Event::menu(kReturnKeyItem));
+    }
+    EXPECT_TRUE(transcript.entries().empty());
+    EXPECT_EQ(window.text(kCommandLine), "RUN");
+}
+
+TEST_F(KeyboardRelay, PortThatDoesNotOpenStillEmptiesTheCommandLine) {
+    link.openSucceeds = false;
+    window.texts[kCommandLine] = "RUN";
+    sender.dispatch(Event::menu(kReturnKeyItem));
+    EXPECT_EQ(transcript.line(), "");
+    EXPECT_EQ(window.text(kCommandLine), "");
+    EXPECT_EQ(window.ticks, 0);
+}
+
+TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
+    const std::uint8_t expected[] = {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6,
+                                     0x03, 0x13, 0x1A, 0x1F, 0x01, 0x10};
+    for (int id = kFirstKeyButton; id <= kLastKeyButton; ++id) {
+        link.sent.clear();
+        click(id);
+        EXPECT_EQ(link.sent, std::vector<std::uint8_t>{expected[id - kFirstKeyButton]}) << id;
+        EXPECT_FALSE(link.isOpen());
+    }
+    EXPECT_EQ(window.ticks, 0);
+    EXPECT_FALSE(keyCode(kEditor));
+    EXPECT_FALSE(keyCode(kSendButton));
+}
+
+TEST_F(KeyboardRelay, KeyButtonWithoutPortSendsNothing) {
+    link.openSucceeds = false;
+    click(10);
+    EXPECT_TRUE(link.sent.empty());
+}
+
+using Dispatch = SenderTest;
+
+TEST_F(Dispatch, StartsOnComTwo) {
+    EXPECT_EQ(state().portName, "COM2");
+    EXPECT_EQ(window.checkedPortItem, 2);
+    EXPECT_EQ(state().loadAddress, 0x200);
+    EXPECT_EQ(state().dataLength, 0);
+    EXPECT_EQ(state().dataBuffer.size(), 1024u);
+}
+
+TEST_F(Dispatch, PortMenuChoosesThePortOfLaterOperations) {
+    sender.dispatch(Event::menu(3));
+    EXPECT_EQ(state().portName, "COM3");
+    EXPECT_EQ(window.checkedPortItem, 3);
+    sender.dispatch(Event::menu(3));
+    EXPECT_EQ(window.checkedPortItem, 3);
+    click(3);
+    EXPECT_EQ(transcript.entries().front(), "open COM3 512");
+    sender.dispatch(Event::menu(1));
+    EXPECT_EQ(state().portName, "COM1");
+}
+
+TEST_F(Dispatch, IgnoresWhatIsNotInTheTable) {
+    sender.dispatch(Event::menu(5));
+    sender.dispatch(Event::menu(0));
+    click(kEditor);
+    click(kCommandLine);
+    click(0);
+    sender.dispatch(Event::none());
+    EXPECT_TRUE(transcript.entries().empty());
+    EXPECT_EQ(state().portName, "COM2");
+    EXPECT_FALSE(state().quit);
+}
+
+TEST_F(Dispatch, CloseRequestEndsTheLoop) {
+    window.events = {Event::menu(4), Event::control(5), Event::close(), Event::control(6)};
+    sender.run();
+    EXPECT_TRUE(state().quit);
+    EXPECT_EQ(state().portName, "COM4");
+    EXPECT_EQ(link.sent, std::vector<std::uint8_t>{0xF3});
+    EXPECT_EQ(window.events.size(), 1u);
+}
+
+TEST_F(Dispatch, SendButtonUploadsWhenTheEditorShowsAMarker) {
+    for (const char* marker : {"BIN\xC4R", "KCC", "KCB"}) {
+        window.prompts.clear();
+        window.texts[kEditor] = marker;
+        click(kSendButton);
+        EXPECT_EQ(window.prompts.size(), 1u) << marker;
+    }
+}
+
+TEST_F(Dispatch, SendButtonTypesAnyOtherText) {
+    for (const char* text : {"kcc", "KCC\r\n", "BINAR", " KCB"}) {
+        window.prompts.clear();
+        window.texts[kEditor] = text;
+        click(kSendButton);
+        EXPECT_TRUE(window.prompts.empty()) << text;
+    }
+    EXPECT_EQ(transcript.matching("open").size(), 4u);
+}
+
+TEST_F(Dispatch, CloseRequestDuringATransferIsLost) {
+    window.texts[kEditor] = "A";
+    window.eventAtTick[3] = Event::close();
+    click(kSendButton);
+    EXPECT_FALSE(state().quit);
+}
+
+TEST(Pause, KeepsAnAbsoluteScheduleFromItsStart) {
+    Transcript transcript;
+    ScriptedWindow window(transcript);
+    window.eventAtTick[2] = Event::control(kSendButton);
+    const auto before = Clock::now();
+    Pause pause(window, 1ms);
+    for (int k = 0; k < 5; ++k) {
+        pause.tick();
+    }
+    const auto after = Clock::now();
+    ASSERT_EQ(window.tickDeadlines.size(), 5u);
+    for (int k = 1; k < 5; ++k) {
+        EXPECT_EQ(window.tickDeadlines[k] - window.tickDeadlines[k - 1], 1ms);
+    }
+    EXPECT_GE(window.tickDeadlines[0], before + 1ms);
+    EXPECT_LE(window.tickDeadlines[0], after + 1ms);
+}
+
+TEST(Pause, StartsAfreshSoEarlierWorkDoesNotCount) {
+    Transcript transcript;
+    ScriptedWindow window(transcript);
+    pauseTicks(window, 2, 5ms);
+    std::this_thread::sleep_for(20ms);  // a slow write between two pauses
+    const auto secondStart = Clock::now();
+    pauseTicks(window, 2, 5ms);
+    // Continuing the first pause's schedule would put this deadline in the past.
+    EXPECT_GE(window.tickDeadlines[2], secondStart + 5ms);
+}
+
+}  // namespace
+}  // namespace morvale::testing

@@ -1,0 +1,36 @@
+#include "recording_link.h"
+
+#include <string>
+
+namespace morvale::testing {
+
+bool RecordingLink::open(std::string_view portName, const LineSettings& settings) {
+    transcript_.add("open " + std::string(portName) + " " +
+                    std::to_string(settings.inputBufferSize) + (openSucceeds ? "" : " failed"));
+    if (openSucceeds) {
+        open_ = true;
+        lastSettings = settings;
+    }
+    return openSucceeds;
+}
+
+WriteResult RecordingLink::writeBytes(std::span<const std::uint8_t> bytes) {
+    if (!open_) {
+        transcript_.add("write while closed");
+        return {};
+    }
+    transcript_.write(bytes);
+    const WriteResult result =
+        onWrite ? onWrite(bytes) : WriteResult{static_cast<std::int32_t>(bytes.size()), false};
+    sent.insert(sent.end(), bytes.begin(), bytes.begin() + result.written);
+    return result;
+}
+
+void RecordingLink::close() {
+    if (open_) {
+        transcript_.add("close");
+    }
+    open_ = false;
+}
+
+}  // namespace morvale::testing

@@ -1,0 +1,93 @@
+#include "scripted_window.h"
+
+#include <thread>
+
+namespace morvale::testing {
+
+bool ScriptedWindow::isEnabled(int id) const {
+    const auto it = enabled.find(id);
+    return it == enabled.end() || it->second;
+}
+
+std::string ScriptedWindow::text(int controlId) const {
+    const auto it = texts.find(controlId);
+    return it == texts.end() ? std::string() : it->second;
+}
+
+void ScriptedWindow::setText(int controlId, std::string_view latin1) {
+    texts[controlId] = std::string(latin1);
+    transcript_.add("text " + std::to_string(controlId) + " " + std::string(latin1));
+}
+
+void ScriptedWindow::setEnabled(int controlId, bool on) {
+    enabled[controlId] = on;
+    transcript_.add((on ? "enable " : "disable ") + std::to_string(controlId));
+}
+
+void ScriptedWindow::setEditorBackground(Rgb colour) {
+    background = colour;
+    transcript_.add(colour == Rgb{0xFF, 0, 0} ? "background red" : "background other");
+}
+
+void ScriptedWindow::checkPortItem(int menuId) {
+    checkedPortItem = menuId;
+}
+
+void ScriptedWindow::grow() {
+    ++growCount;
+}
+
+void ScriptedWindow::showMessage(std::string_view title, std::string_view text, MessageIcon icon) {
+    messages.push_back({std::string(title), std::string(text), icon});
+    transcript_.add("message " + std::string(text));
+}
+
+std::optional<std::string> ScriptedWindow::askText(std::string_view title, std::string_view prompt,
+                                                   std::string_view preset) {
+    prompts.push_back({std::string(title), std::string(prompt), std::string(preset)});
+    if (answers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::string ScriptedWindow::chooseFile(std::string_view title, std::string_view filter) {
+    fileDialogs.push_back(std::string(title) + "|" + std::string(filter));
+    if (chosenFiles.empty()) {
+        return {};
+    }
+    std::string path = chosenFiles.front();
+    chosenFiles.pop_front();
+    return path;
+}
+
+void ScriptedWindow::beep() {
+    ++beeps;
+    transcript_.add("beep");
+}
+
+Event ScriptedWindow::waitEvent() {
+    if (events.empty()) {
+        return Event::close();  // a script that runs out ends the program
+    }
+    const Event event = events.front();
+    events.pop_front();
+    return event;
+}
+
+Event ScriptedWindow::waitEventUntil(Clock::time_point deadline) {
+    ++ticks;
+    tickDeadlines.push_back(deadline);
+    transcript_.tick();
+    if (const auto it = eventAtTick.find(ticks); it != eventAtTick.end()) {
+        return it->second;
+    }
+    if (realTime) {
+        std::this_thread::sleep_until(deadline);
+    }
+    return Event::none();
+}
+
+}  // namespace morvale::testing

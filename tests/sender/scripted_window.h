@@ -1,0 +1,77 @@
+// A window double for the sender's logic: it records what the logic does to
+// the window, answers dialogs from a script and hands out scripted events at
+// exact ticks. With realTime it also sleeps until each tick's deadline, so
+// that a peer on a real line sees the pauses.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "transcript.h"
+#include "window.h"
+
+namespace morvale::testing {
+
+struct ShownMessage {
+    std::string title;
+    std::string text;
+    MessageIcon icon = MessageIcon::None;
+};
+
+struct AskedText {
+    std::string title;
+    std::string prompt;
+    std::string preset;
+};
+
+class ScriptedWindow final : public Window {
+  public:
+    explicit ScriptedWindow(Transcript& transcript) : transcript_(transcript) {}
+
+    // Script.
+    bool realTime = false;
+    int focus = kCommandLine;
+    std::deque<Event> events;                        // returned by waitEvent, in order
+    std::map<int, Event> eventAtTick;                // tick number (from 1) -> event it returns
+    std::deque<std::optional<std::string>> answers;  // for askText; cancel when empty
+    std::deque<std::string> chosenFiles;             // for chooseFile; cancel when empty
+
+    // What happened.
+    std::map<int, std::string> texts;
+    std::map<int, bool> enabled;
+    Rgb background{0xFF, 0xFF, 0xFF};
+    int checkedPortItem = 0;
+    int growCount = 0;
+    int beeps = 0;
+    int ticks = 0;
+    std::vector<Clock::time_point> tickDeadlines;
+    std::vector<ShownMessage> messages;
+    std::vector<AskedText> prompts;
+    std::vector<std::string> fileDialogs;  // title|filter of each dialog
+
+    bool isEnabled(int id) const;
+
+    std::string text(int controlId) const override;
+    void setText(int controlId, std::string_view latin1) override;
+    void setEnabled(int controlId, bool on) override;
+    void setEditorBackground(Rgb colour) override;
+    void checkPortItem(int menuId) override;
+    void grow() override;
+    int focusedControl() const override { return focus; }
+    void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
+    std::optional<std::string> askText(std::string_view title, std::string_view prompt,
+                                       std::string_view preset) override;
+    std::string chooseFile(std::string_view title, std::string_view filter) override;
+    void beep() override;
+    Event waitEvent() override;
+    Event waitEventUntil(Clock::time_point deadline) override;
+
+  private:
+    Transcript& transcript_;
+};
+
+}  // namespace morvale::testing

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include "sender_fixture.h"
+
+namespace morvale::testing {
+namespace {
+
+// The line activity for characters that each get the short pause.
+std::string typed(std::string_view chars) {
+    std::string result;
+    for (const char c : chars) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%02X T6", static_cast<unsigned char>(c));
+        result += (result.empty() ? "" : " ") + std::string(hex);
+    }
+    return result;
+}
+
+class TextTransfer : public SenderTest {
+  protected:
+    void send(std::string text) {
+        window.texts[kEditor] = std::move(text);
+        click(kSendButton);
+    }
+};
+
+TEST_F(TextTransfer, TwoBasicLines) {
+    send("10 PRINT 1\r\n20 END\r\n");
+    EXPECT_EQ(transcript.line(),
+              "0D T50 " + typed("10 PRINT 1") + " 0D T50 " + typed("20 END") + " 0D T50");
+}
+
+TEST_F(TextTransfer, LongPauseEveryFortyCharactersOfALine) {
+    const std::string line(100, 'X');
+    send(line);
+    const std::string forty = typed(std::string(39, 'X')) + " 58 T50";
+    EXPECT_EQ(transcript.line(),
+              "0D T50 " + forty + " " + forty + " " + typed(std::string(20, 'X')) + " 0D");
+}
+
+TEST_F(TextTransfer, LineEndCountsAsFirstCharacterOfTheNextLine) {
+    send("AAAAA\r\n" + std::string(45, 'B'));
+    EXPECT_EQ(transcript.line(), "0D T50 " + typed("AAAAA") + " 0D T50 " +
+                                     typed(std::string(38, 'B')) + " 42 T50 " +
+                                     typed(std::string(6, 'B')) + " 0D");
+}
+
+TEST_F(TextTransfer, LineFeedsAloneAreNotAnEmptyText) {
+    send("\n\n\n");
+    EXPECT_EQ(window.beeps, 0);
+    EXPECT_EQ(transcript.line(), "0D T50 0D");
+}
+
+TEST_F(TextTransfer, TrailingSpacesAfterTheLastLineEndAreTypedWithoutExtraLineEnd) {
+    send("AB\r\n  ");
+    EXPECT_EQ(transcript.line(), "0D T50 " + typed("AB") + " 0D T50 " + typed("  "));
+}
+
+TEST_F(TextTransfer, TabAfterTheLastLineEndGetsAFinalLineEnd) {
+    send("A\r\n\t");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T50 09 T6 0D");
+}
+
+TEST_F(TextTransfer, EmptyEditorOnlyBeeps) {
+    send("");
+    EXPECT_EQ(window.beeps, 1);
+    EXPECT_TRUE(transcript.matching("open").empty());
+    EXPECT_EQ(transcript.entries().size(), 1u);
+}
+
+TEST_F(TextTransfer, PortThatDoesNotOpenLeavesEverythingAlone) {
+    link.openSucceeds = false;
+    send("10 END\r\n");
+    EXPECT_EQ(transcript.entries(), std::vector<std::string>{"open COM2 512 failed"});
+    EXPECT_EQ(window.beeps, 0);
+}
+
+TEST_F(TextTransfer, ControlsAndColoursWhileSending) {
+    bool sawSending = false;
+    link.onWrite = [&](std::span<const std::uint8_t> bytes) {
+        sawSending = sawSending || state().sending;
+        EXPECT_EQ(window.text(kSendButton), "Abbruch");
+        EXPECT_EQ(window.background, (Rgb{0xFF, 0, 0}));
+        EXPECT_FALSE(window.isEnabled(kLoadButton));
+        EXPECT_FALSE(window.isEnabled(kCommandLine));
+        EXPECT_TRUE(window.isEnabled(kSendButton));
+        return WriteResult{static_cast<std::int32_t>(bytes.size()), false};
+    };
+    send("A");
+    EXPECT_TRUE(sawSending);
+    EXPECT_FALSE(state().sending);
+
+    std::vector<std::string> expected = {"open COM2 512", "background red", "text 2 Abbruch",
+                                         "disable 1", "disable 16"};
+    for (int id = 3; id <= 14; ++id) {
+        expected.push_back("disable " + std::to_string(id));
+    }
+    expected.insert(expected.end(),
+                    {"W 0D", "T50", "W 41", "T6", "W 0D", "close", "enable 1", "enable 16"});
+    for (int id = 3; id <= 14; ++id) {
+        expected.push_back("enable " + std::to_string(id));
+    }
+    expected.insert(expected.end(), {"background other", "text 2 Senden"});
+    EXPECT_EQ(transcript.entries(), expected);
+    EXPECT_EQ(window.background, (Rgb{0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(window.text(kEditor), "A");
+}
+
+TEST_F(TextTransfer, ClickWhileTheKcWakesUpIsLost) {
+    window.eventAtTick[10] = Event::control(kSendButton);
+    send("AB");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 42 T6 0D");
+}
+
+TEST_F(TextTransfer, AbortWritesALineEndAtOnceAndEndsTheLoop) {
+    window.eventAtTick[50 + 6 + 3] = Event::control(kSendButton);  // third tick after 'B'
+    send("ABCDEF");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 42 T3 0D 0D");
+    EXPECT_EQ(window.text(kSendButton), "Senden");
+    EXPECT_EQ(window.background, (Rgb{0xFF, 0xFF, 0xFF}));
+    EXPECT_TRUE(window.isEnabled(kLoadButton));
+    EXPECT_FALSE(state().sending);
+}
+
+TEST_F(TextTransfer, AbortAfterALineEndNeedsNoSecondLineEnd) {
+    window.eventAtTick[50 + 6 + 1] = Event::control(kSendButton);  // first tick after the CR
+    send("A\r\nB\r\n");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T1 0D");
+}
+
+TEST_F(TextTransfer, OtherEventsDoNotStopIt) {
+    window.eventAtTick[52] = Event::close();
+    window.eventAtTick[53] = Event::menu(3);
+    window.eventAtTick[54] = Event::control(kLoadButton);
+    send("AB");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 42 T6 0D");
+    EXPECT_FALSE(state().quit);
+    EXPECT_EQ(state().portName, "COM2");
+}
+
+TEST_F(TextTransfer, DeviceThatFailsEndsTheTransferLikeAnAbort) {
+    int writes = 0;
+    link.onWrite = [&](std::span<const std::uint8_t>) {
+        return ++writes >= 3 ? WriteResult{0, true} : WriteResult{1, false};
+    };
+    send(std::string(500, 'X'));
+    EXPECT_LE(writes, 4);
+    EXPECT_LT(window.ticks, 100);
+    EXPECT_EQ(window.text(kSendButton), "Senden");
+    EXPECT_TRUE(window.isEnabled(kCommandLine));
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST_F(TextTransfer, LeavesTextAndImageAlone) {
+    state().dataLength = 3;
+    state().loadAddress = 0x1234;
+    send("10 END\r\n");
+    EXPECT_EQ(window.text(kEditor), "10 END\r\n");
+    EXPECT_EQ(state().dataLength, 3);
+    EXPECT_EQ(state().loadAddress, 0x1234);
+}
+
+}  // namespace
+}  // namespace morvale::testing
