@@ -1,0 +1,88 @@
+#include "conversion.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "file_copy.h"
+#include "file_descriptor.h"
+#include "kcc_header.h"
+#include "output_path.h"
+#include "temp_file.h"
+
+namespace kccstrip {
+
+namespace {
+
+// Permissions for the new output: those of the output it replaces, or what a
+// newly created file gets under the umask.
+mode_t outputMode(const struct stat* existing) {
+    if (existing != nullptr) {
+        return existing->st_mode & 0777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::optional<Failure> convertKcc(const std::string& inputPath) {
+    if (inputPath.empty()) {
+        return Failure{"", "no KCC file given"};
+    }
+    if (!hasKccExtension(inputPath)) {
+        return Failure{inputPath, "not a .kcc file"};
+    }
+
+    // O_NONBLOCK keeps a FIFO of that name from blocking the open; it has no
+    // effect on reading a regular file.
+    FileDescriptor input(retryOnEintr(
+        [&] { return ::open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
+    if (!input.valid()) {
+        return failureFromErrno(inputPath, errno);
+    }
+    struct stat inputStat {};
+    if (::fstat(input.get(), &inputStat) != 0) {
+        return failureFromErrno(inputPath, errno);
+    }
+    if (S_ISDIR(inputStat.st_mode)) {
+        return failureFromErrno(inputPath, EISDIR);
+    }
+    if (!S_ISREG(inputStat.st_mode)) {
+        return Failure{inputPath, "not a regular file"};
+    }
+    if (inputStat.st_size == 0) {
+        return Failure{inputPath, "empty file"};
+    }
+    if (inputStat.st_size < static_cast<off_t>(kcc::kHeaderSize)) {
+        return Failure{inputPath, "shorter than the 128-byte KCC header"};
+    }
+
+    // The rename would replace a write-protected output; refuse instead, as
+    // writing into it would be refused.
+    const std::string outputPath = outputPathFor(inputPath);
+    struct stat outputStat {};
+    const bool outputExists = ::lstat(outputPath.c_str(), &outputStat) == 0;
+    const bool outputIsFile = outputExists && S_ISREG(outputStat.st_mode);
+    if (outputIsFile && ::faccessat(AT_FDCWD, outputPath.c_str(), W_OK, AT_EACCESS) != 0) {
+        return failureFromErrno(outputPath, errno);
+    }
+
+    TempFile temp;
+    if (const int error =
+            temp.create(outputPath, outputMode(outputIsFile ? &outputStat : nullptr))) {
+        return failureFromErrno(outputPath, error);
+    }
+    if (const CopyResult copy = copyToEnd(input.get(), kcc::kHeaderSize, temp.fd()); copy.error) {
+        return failureFromErrno(copy.reading ? inputPath : outputPath, copy.error);
+    }
+    if (const int error = temp.commit(outputPath)) {
+        return failureFromErrno(outputPath, error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace kccstrip

@@ -1,0 +1,27 @@
+// The one failure report: a line on standard error for the user of a shell,
+// the fixed message on standard output, then a wait for one line of input so
+// that a console window opened just for the converter stays readable.
+#pragma once
+
+#include <string_view>
+
+#include "failure.h"
+
+namespace kccstrip {
+
+// The exact bytes written to standard output on failure.
+inline constexpr std::string_view kFailureMessage = "Konvertieren fehlgeschlagen!\r\n";
+
+// Writes "kccstrip: FILE: REASON" on standard error, then kFailureMessage on
+// standard output, then waits as waitForLine(0) does. Write errors are
+// ignored: there is nowhere left to report them.
+void reportFailure(const Failure& failure);
+
+// Waits for one line on `fd` and discards it. At a terminal, switched to line
+// mode with echo for the wait, that is until Enter. From a file or pipe, up
+// to the first CR or LF, the end of input, or 4096 bytes, whichever comes
+// first; nothing behind the line end is consumed. Returns at once when `fd`
+// cannot be read.
+void waitForLine(int fd);
+
+}  // namespace kccstrip

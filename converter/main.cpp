@@ -1,0 +1,21 @@
+// kccstrip FILE.KCC: writes the memory image of a KCC file, everything after
+// its 128-byte header, to file.bin beside it. Prints nothing on success; on
+// failure reports once, waits for a line, and exits with status 1.
+#include <string>
+
+#include "conversion.h"
+#include "failure_report.h"
+#include "signal_cleanup.h"
+#include "standard_streams.h"
+
+int main(int argc, char** argv) {
+    kccstrip::prepareStandardStreams();
+    kccstrip::installSignalCleanup();
+
+    const std::string inputPath = argc > 1 ? argv[1] : "";
+    if (const auto failure = kccstrip::convertKcc(inputPath)) {
+        kccstrip::reportFailure(*failure);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,42 @@
+#include "output_path.h"
+
+#include "latin1_case.h"
+
+namespace kccstrip {
+
+namespace {
+
+constexpr std::string_view kKccExtension = ".kcc";
+constexpr std::string_view kBinExtension = ".bin";
+
+}  // namespace
+
+bool hasKccExtension(std::string_view path) {
+    if (path.size() < kKccExtension.size()) {
+        return false;
+    }
+    return kcc::lowerLatin1(path.substr(path.size() - kKccExtension.size())) == kKccExtension;
+}
+
+std::string_view directoryPart(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
+}
+
+std::string outputPathFor(std::string_view inputPath) {
+    const std::string_view directory = directoryPart(inputPath);
+    const std::string name = kcc::lowerLatin1(inputPath.substr(directory.size()));
+
+    std::string output(directory);
+    for (std::size_t i = 0; i < name.size();) {
+        if (std::string_view(name).substr(i, kKccExtension.size()) == kKccExtension) {
+            output += kBinExtension;
+            i += kKccExtension.size();
+        } else {
+            output += name[i++];
+        }
+    }
+    return output;
+}
+
+}  // namespace kccstrip

@@ -1,0 +1,25 @@
+// The path rules: which inputs are KCC files, and where their image goes.
+//
+// Paths are byte strings (Latin-1 on a KC user's machine). Only the file name
+// is lower-cased and rewritten; the directory part is left exactly as given,
+// because on a case-sensitive file system a changed directory name would name
+// another directory.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kccstrip {
+
+// True when the last four bytes of `path`, lower-cased, are ".kcc"; a path
+// shorter than four bytes never passes.
+bool hasKccExtension(std::string_view path);
+
+// Everything up to and including the last '/'; empty when there is none.
+std::string_view directoryPart(std::string_view path);
+
+// The output path for `inputPath`: its directory part unchanged, then its file
+// name lower-cased with every ".kcc" (scanning left to right) made ".bin".
+std::string outputPathFor(std::string_view inputPath);
+
+}  // namespace kccstrip

@@ -1,0 +1,212 @@
+// kccstrip run as a process on real files: what it writes, and what it leaves
+// alone when it fails.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "failure_report.h"
+#include "kccstrip_process.h"
+#include "scratch_dir.h"
+
+namespace {
+
+using kccstrip::kFailureMessage;
+
+class Conversion : public testing::Test {
+  protected:
+    RunResult run(std::vector<std::string> args) {
+        RunOptions options;
+        options.args = std::move(args);
+        options.cwd = dir.path();
+        return runKccstrip(options);
+    }
+
+    void expectSuccess(const RunResult& result) {
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "");
+    }
+
+    void expectFailure(const RunResult& result, const std::string& stderrLine = "") {
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, kFailureMessage);
+        if (!stderrLine.empty()) {
+            EXPECT_EQ(result.err, stderrLine + "\n");
+        } else {
+            EXPECT_TRUE(result.err.starts_with("kccstrip: ")) << result.err;
+        }
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(Conversion, WritesEverythingBehindTheHeaderToTheLowerCasedBin) {
+    const std::string input = kccBytes(1000);
+    dir.write("SPIEL.KCC", input);
+    expectSuccess(run({"SPIEL.KCC"}));
+    EXPECT_EQ(dir.read("spiel.bin"), input.substr(128));
+    EXPECT_EQ(dir.read("SPIEL.KCC"), input);
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"SPIEL.KCC", "spiel.bin"}));
+}
+
+TEST_F(Conversion, HeaderOnlyInputGivesEmptyOutput) {
+    dir.write("LEER.KCC", kccBytes(128));
+    expectSuccess(run({"LEER.KCC"}));
+    EXPECT_EQ(dir.read("leer.bin"), "");
+}
+
+TEST_F(Conversion, CopiesAllBytesWhateverTheHeaderAddressesSay) {
+    std::string input = kccBytes(128 + 1000);
+    input.replace(17, 4, "\x00\x03\x00\x05", 4);  // 0x300 to 0x500: 512 bytes
+    dir.write("a.kcc", input);
+    expectSuccess(run({"a.kcc"}));
+    EXPECT_EQ(dir.read("a.bin").size(), 1000u);
+}
+
+TEST_F(Conversion, ConvertsTheRealKccFile) {
+    const std::string sample = readFile(TEST_DATA_DIR "/BINLOAD.KCC");
+    ASSERT_EQ(sample.size(), 640u);
+    dir.write("BINLOAD.KCC", sample);
+    expectSuccess(run({dir / "BINLOAD.KCC"}));  // an absolute path this time
+    EXPECT_EQ(dir.read("binload.bin"), sample.substr(128));
+}
+
+TEST_F(Conversion, TakesAPathWithSpacesAsOneParameterAndIgnoresFurtherOnes) {
+    dir.write("MEIN SPIEL.KCC", kccBytes(300));
+    expectSuccess(run({"MEIN SPIEL.KCC", "ANDERES.KCC"}));
+    EXPECT_EQ(dir.read("mein spiel.bin"), kccBytes(300).substr(128));
+}
+
+TEST_F(Conversion, KeepsTheDirectoryPartAsGiven) {
+    ASSERT_EQ(::mkdir((dir / "KC.KCC").c_str(), 0755), 0);
+    dir.write("KC.KCC/SPIEL.KCC", kccBytes(200));
+    expectSuccess(run({"KC.KCC/SPIEL.KCC"}));
+    EXPECT_EQ(dir.entries("KC.KCC"), (std::set<std::string>{"SPIEL.KCC", "spiel.bin"}));
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"KC.KCC"});
+}
+
+TEST_F(Conversion, ReplacesALongerOutputWholeAndKeepsItsPermissions) {
+    dir.write("SPIEL.KCC", kccBytes(1000));
+    dir.write("spiel.bin", std::string(5000, 'x'));
+    ASSERT_EQ(::chmod((dir / "spiel.bin").c_str(), 0640), 0);
+    expectSuccess(run({"SPIEL.KCC"}));
+    EXPECT_EQ(dir.read("spiel.bin"), kccBytes(1000).substr(128));
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "spiel.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(Conversion, RefusesNamesNotEndingInKcc) {
+    for (const char* name : {"SPIEL.KCB", "SPIEL.BIN", "SPIEL.KCC.", "SPIEL.KCC "}) {
+        dir.write(name, kccBytes(1000));
+        SCOPED_TRACE(name);
+        expectFailure(run({name}), std::string("kccstrip: ") + name + ": not a .kcc file");
+        EXPECT_EQ(dir.entries().size(), 1u);
+        std::remove((dir / name).c_str());
+    }
+    expectFailure(run({}), "kccstrip: no KCC file given");
+    expectFailure(run({""}), "kccstrip: no KCC file given");
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST_F(Conversion, RefusesInputsWithoutACompleteHeader) {
+    ASSERT_EQ(::mkdir((dir / "ORDNER.KCC").c_str(), 0755), 0);
+    dir.write("LEER.KCC", "");
+    dir.write("EINS.KCC", "x");
+    dir.write("KURZ.KCC", kccBytes(127));
+    const auto before = dir.entries();
+    expectFailure(run({"FEHLT.KCC"}), "kccstrip: FEHLT.KCC: No such file or directory");
+    expectFailure(run({"ORDNER.KCC"}), "kccstrip: ORDNER.KCC: Is a directory");
+    expectFailure(run({"LEER.KCC"}), "kccstrip: LEER.KCC: empty file");
+    expectFailure(run({"EINS.KCC"}), "kccstrip: EINS.KCC: shorter than the 128-byte KCC header");
+    expectFailure(run({"KURZ.KCC"}), "kccstrip: KURZ.KCC: shorter than the 128-byte KCC header");
+    EXPECT_EQ(dir.entries(), before);
+}
+
+TEST_F(Conversion, OpensTheInputByThePathAsGiven) {
+    dir.write("spiel.kcc", kccBytes(200));  // only the lower-case name exists
+    expectFailure(run({"SPIEL.KCC"}), "kccstrip: SPIEL.KCC: No such file or directory");
+}
+
+TEST_F(Conversion, FailedRenameLeavesNoTemporaryFile) {
+    dir.write("SPIEL.KCC", kccBytes(1000));
+    ASSERT_EQ(::mkdir((dir / "spiel.bin").c_str(), 0755), 0);
+    dir.write("spiel.bin/inhalt", "bleibt");
+    expectFailure(run({"SPIEL.KCC"}), "kccstrip: spiel.bin: Is a directory");
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"SPIEL.KCC", "spiel.bin"}));
+    EXPECT_EQ(dir.read("spiel.bin/inhalt"), "bleibt");
+}
+
+TEST_F(Conversion, FullDiskLeavesTheExistingOutputUntouched) {
+    dir.write("SPIEL.KCC", kccBytes(100000));
+    dir.write("spiel.bin", "alt");
+    RunOptions options{.args = {"SPIEL.KCC"}, .cwd = dir.path(), .fileSizeLimit = 5000};
+    expectFailure(runKccstrip(options), "kccstrip: spiel.bin: File too large");
+    EXPECT_EQ(dir.read("spiel.bin"), "alt");
+    EXPECT_EQ(dir.entries(), (std::set<std::string>{"SPIEL.KCC", "spiel.bin"}));
+}
+
+// As root, kccstrip runs as uid 65534, for whom the permissions count;
+// otherwise as the test's own user.
+class Permissions : public Conversion {
+  protected:
+    void SetUp() override {
+        ::chmod(dir.path().c_str(), 0755);
+        if (::geteuid() == 0 && !unprivilegedCanRunIn(dir.path())) {
+            GTEST_SKIP() << "uid 65534 cannot reach " << KCCSTRIP_BINARY;
+        }
+    }
+
+    RunResult runUnprivileged(const std::string& name) {
+        RunOptions options{.args = {name}, .cwd = dir.path(), .unprivileged = true};
+        return runKccstrip(options);
+    }
+};
+
+TEST_F(Permissions, FailsWhenTheDirectoryIsNotWritable) {
+    dir.write("SPIEL.KCC", kccBytes(1000));
+    ::chmod(dir.path().c_str(), 0555);
+    expectFailure(runUnprivileged("SPIEL.KCC"), "kccstrip: spiel.bin: Permission denied");
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"SPIEL.KCC"});
+}
+
+TEST_F(Permissions, LeavesAWriteProtectedOutputAlone) {
+    ::chmod(dir.path().c_str(), 0777);
+    dir.write("SPIEL.KCC", kccBytes(1000));
+    dir.write("spiel.bin", "alt");
+    ::chmod((dir / "spiel.bin").c_str(), 0444);
+    expectFailure(runUnprivileged("SPIEL.KCC"), "kccstrip: spiel.bin: Permission denied");
+    EXPECT_EQ(dir.read("spiel.bin"), "alt");
+    EXPECT_EQ(dir.entries().size(), 2u);
+}
+
+// A sparse input of 4 GiB takes seconds to copy, long enough to be signalled
+// while the temporary file exists; it also has no size limit to trip over.
+class SignalDuringConversion : public Conversion, public testing::WithParamInterface<int> {};
+
+TEST_P(SignalDuringConversion, RemovesTheTemporaryFileAndEndsByTheSignal) {
+    dir.write("GROSS.KCC", kccBytes(128));
+    ASSERT_EQ(::truncate((dir / "GROSS.KCC").c_str(), off_t{4} << 30), 0);
+    KccstripProcess process(RunOptions{.args = {"GROSS.KCC"}, .cwd = dir.path()});
+    bool sawTemp = false;
+    for (int i = 0; i < 5000 && !sawTemp; ++i) {
+        sawTemp = dir.entries().size() > 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(sawTemp);
+    ::kill(process.pid(), GetParam());
+    const RunResult result = process.finish();
+    EXPECT_EQ(result.termSignal, GetParam());
+    EXPECT_EQ(dir.entries(), std::set<std::string>{"GROSS.KCC"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringConversion, testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+}  // namespace

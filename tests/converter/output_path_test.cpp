@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "output_path.h"
+
+namespace {
+
+using kccstrip::hasKccExtension;
+using kccstrip::outputPathFor;
+
+TEST(KccExtension, AcceptsKccInAnyCase) {
+    for (const char* path : {".kcc", "SPIEL.KCC", "spiel.Kcc", "KC/SPIEL.kCc", "mein spiel.kcc"}) {
+        EXPECT_TRUE(hasKccExtension(path)) << path;
+    }
+}
+
+TEST(KccExtension, RejectsEverythingElse) {
+    for (const char* path : {"", "kcc", ".kc", "SPIEL.KCB", "spiel.bin", "spiel.kcc.", "spiel.kcc ",
+                             "kc.kcc/", "spiel.kcc\n", "spielkcc"}) {
+        EXPECT_FALSE(hasKccExtension(path)) << '"' << path << '"';
+    }
+}
+
+TEST(OutputPath, LowerCasesOnlyTheFileName) {
+    EXPECT_EQ(outputPathFor("SPIEL.KCC"), "spiel.bin");
+    EXPECT_EQ(outputPathFor("KC/SPIEL.KCC"), "KC/spiel.bin");
+    EXPECT_EQ(outputPathFor("/Home/KC/Spiel.Kcc"), "/Home/KC/spiel.bin");
+    EXPECT_EQ(outputPathFor("\xC4RGER.KCC"), "\xE4rger.bin");  // Latin-1 capitals too
+}
+
+TEST(OutputPath, ReplacesEveryKccInTheFileNameButNoneInDirectories) {
+    EXPECT_EQ(outputPathFor("kc.kcc/spiel.kcc"), "kc.kcc/spiel.bin");
+    EXPECT_EQ(outputPathFor("A.KCC.KCC"), "a.bin.bin");
+    EXPECT_EQ(outputPathFor("x.kccb.kcc"), "x.binb.bin");
+    EXPECT_EQ(outputPathFor("..kcc"), "..bin");
+    EXPECT_EQ(outputPathFor(".kcc"), ".bin");
+    EXPECT_EQ(outputPathFor("dir/.KCC"), "dir/.bin");
+}
+
+}  // namespace
