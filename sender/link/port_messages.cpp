@@ -1,0 +1,80 @@
+#include "port_messages.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace morvale {
+namespace {
+
+std::string prefix(const PortDevice& port) {
+    if (port.path.empty() || port.path == port.name) {
+        return "morvale: " + port.name + ": ";
+    }
+    return "morvale: " + port.name + " (" + port.path + "): ";
+}
+
+// The group that may use the device, so the advice fits distributions that
+// call it 'uucp'; 'dialout' when the device cannot be examined or belongs to
+// root's group, which no one should be told to join.
+std::string deviceGroup(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || info.st_gid == 0) {
+        return "dialout";
+    }
+    std::vector<char> buffer(4096);
+    group entry{};
+    group* found = nullptr;
+    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr) {
+        return "dialout";
+    }
+    return found->gr_name;
+}
+
+std::string deviceHint(const PortDevice& port) {
+    if (port.environment.empty()) {
+        return {};
+    }
+    return "; set " + port.environment + " to the device, for example /dev/ttyUSB0";
+}
+
+}  // namespace
+
+std::string openFailureMessage(const PortDevice& port, int error) {
+    if (port.name.empty()) {
+        return "morvale: no serial port given";
+    }
+    if (port.path.empty()) {
+        return prefix(port) + "no such port; use COM1 to COM4 or a device path";
+    }
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return prefix(port) + std::strerror(error) + "; add your user to the group '" +
+                   deviceGroup(port.path) + "' and log in again";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return prefix(port) + "is in use by another program";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case EIO:  // an on-board port without a UART behind it
+            return prefix(port) + "no such device" + deviceHint(port);
+        case ENOTTY:
+            return prefix(port) + "is not a serial port" + deviceHint(port);
+        case EINVAL:
+            return prefix(port) + "does not take the line settings";
+        default:
+            return prefix(port) + std::strerror(error);
+    }
+}
+
+std::string writeFailureMessage(const PortDevice& port, int error) {
+    return prefix(port) + "write failed: " + std::strerror(error);
+}
+
+}  // namespace morvale

@@ -1,0 +1,95 @@
+// The serial link on a Linux terminal device.
+//
+// Open: the port name is mapped to a device (port_device.h), which is opened
+// read-write without becoming the controlling terminal and without blocking
+// on carrier; nothing is created. The port is held exclusively by an flock
+// (which stops every other opener, root included) and TIOCEXCL. Then the line
+// is set from scratch, since termios settings outlive a close: raw, the
+// requested speed, character size, parity and stop bits, receiver on, modem
+// status ignored, and the handshake mode. Mode 3, the one the sender uses, is
+// XON/XOFF both ways with DC1 (0x11) and DC3 (0x13); RTS/CTS and the modem
+// lines stay as the port had them, and so does HUPCL. Linux has no settable
+// XON/XOFF limits and no driver buffer request, so the buffer sizes have no
+// effect: the kernel's thresholds apply. An XOFF left over from an earlier
+// user, which the kernel keeps across closes, is cleared. Only a port that is
+// fully set up takes the place of the one open before.
+//
+// Write: synchronous. A write returns once its bytes have left the computer,
+// that is once the transmitter is empty, or when the write time-out of 100 ms
+// per byte plus 10 ms (monotonic clock) has run out. The driver is handed at
+// most 16 bytes at a time and topped up as its queue (TIOCOUTQ) drains, so an
+// XOFF from the KC stops the flow within a few characters even on adapters
+// whose chips keep sending what they already hold. The wait for an empty
+// transmitter (tcdrain) has no time-out of its own; a per-thread timer signal
+// (deadlineSignal(), handler without SA_RESTART) interrupts it at the deadline
+// and every millisecond after, so one arriving just before tcdrain starts
+// cannot leave it hanging. At the time-out what is still queued is discarded
+// and the count actually sent returned.
+//
+// Failures are results, never exceptions. Each failed open, and the first
+// failed write of each open port, is reported as one line to a diagnostic
+// sink (standard error unless another is given), never in the window.
+//
+// Not thread-safe: one thread opens, writes and closes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "port_device.h"
+#include "serial_link.h"
+
+struct termios;
+
+namespace morvale {
+
+// Receives one line of diagnostics, without its line end.
+using DiagnosticSink = std::function<void(std::string_view line)>;
+
+// The signal that bounds waits in a write: the first real-time signal after
+// those the C library keeps for itself, plus two.
+int deadlineSignal();
+
+class TermiosSerialLink final : public SerialLink {
+  public:
+    // With no sink, diagnostics go to standard error.
+    explicit TermiosSerialLink(DiagnosticSink diagnostics = {});
+    // Closes a port that is still open.
+    ~TermiosSerialLink() override;
+    TermiosSerialLink(const TermiosSerialLink&) = delete;
+    TermiosSerialLink& operator=(const TermiosSerialLink&) = delete;
+
+    // Opens and sets up the port. False, with one diagnostic line, when the
+    // name stands for no device, the device is missing, not a terminal,
+    // refused or in use, or the line settings cannot be read or set; then
+    // nothing new is open and a port open before stays open and unchanged.
+    bool open(std::string_view portName, const LineSettings& settings) override;
+    // Writes synchronously (see above). written counts the bytes that left;
+    // fewer than asked after a time-out. failed is set when the device
+    // reported an error (it is gone, EIO); written then counts what the
+    // driver took before it. Nothing happens, and 0 is returned, when no port
+    // is open or the block is empty.
+    WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
+    // Releases the exclusive hold and closes the device; does nothing when no
+    // port is open. Cannot fail.
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+
+  private:
+    void report(const std::string& line) const;
+    static void release(int fd);
+
+    DiagnosticSink diagnostics_;
+    int fd_ = -1;  // the port slot
+    PortDevice device_;
+    std::int64_t characterNs_ = 0;
+    bool writeFailureReported_ = false;
+};
+
+// The terminal settings that open writes to a port whose present settings
+// are port. False, leaving line undefined, when Linux has no setting for the
+// speed, the character size or the parity code.
+bool makeLineTermios(const ::termios& port, const LineSettings& settings, ::termios& line);
+
+}  // namespace morvale
