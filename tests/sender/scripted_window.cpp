@@ -81,6 +81,9 @@ Event ScriptedWindow::waitEventUntil(Clock::time_point deadline) {
     ++ticks;
     tickDeadlines.push_back(deadline);
     transcript_.tick();
+    if (onTick) {
+        onTick(ticks);
+    }
     if (const auto it = eventAtTick.find(ticks); it != eventAtTick.end()) {
         return it->second;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,6 +38,7 @@ class ScriptedWindow final : public Window {
     int focus = kCommandLine;
     std::deque<Event> events;                        // returned by waitEvent, in order
     std::map<int, Event> eventAtTick;                // tick number (from 1) -> event it returns
+    std::function<void(int tick)> onTick;            // runs at the start of every tick
     std::deque<std::optional<std::string>> answers;  // for askText; cancel when empty
     std::deque<std::string> chosenFiles;             // for chooseFile; cancel when empty
 
