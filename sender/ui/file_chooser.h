@@ -1,0 +1,35 @@
+// The open-file dialog of the load button.
+//
+// The filter text "description|patterns|description|patterns..." is split
+// at every '|' into entries, patterns separated by ';'; the first entry is
+// selected. Patterns match names regardless of case, so SPIEL.KCC shows under
+// *.kcc. A typed name of a file that does not exist is returned as long as
+// its folder exists; the dialog stays open for a folder that does not.
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+
+namespace morvale::ui {
+
+// Qt name filters ("description (*.a *.b)") from the '|'-separated text. A
+// description without its patterns is dropped.
+QStringList nameFiltersFromText(std::string_view filter);
+
+class FileChooser : public QFileDialog {
+    Q_OBJECT
+  public:
+    FileChooser(QWidget* parent, const QString& title, const QStringList& nameFilters);
+
+    // Shows the dialog and waits: the chosen path as the file system's
+    // bytes, empty when cancelled.
+    std::string choose();
+
+  public slots:
+    void accept() override;
+};
+
+}  // namespace morvale::ui

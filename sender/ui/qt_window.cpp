@@ -1,0 +1,149 @@
+#include "qt_window.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "address_prompt.h"
+#include "command_line.h"
+#include "console_beep.h"
+#include "deadline_wait.h"
+#include "editor.h"
+#include "file_chooser.h"
+#include "latin1_text.h"
+#include "main_window.h"
+
+namespace morvale {
+
+QtWindow::QtWindow(bool show)
+    : mainWindow_(std::make_unique<ui::MainWindow>()),
+      deadlineWait_(std::make_unique<ui::DeadlineWait>()) {
+    ui::MainWindow* w = mainWindow_.get();
+    QObject::connect(w, &ui::MainWindow::controlClicked, w,
+                     [this](int controlId) { enqueue(Event::control(controlId)); });
+    QObject::connect(w, &ui::MainWindow::menuChosen, w,
+                     [this](int menuId) { enqueue(Event::menu(menuId)); });
+    QObject::connect(w, &ui::MainWindow::returnKey, w,
+                     [this] { enqueue(Event::menu(kReturnKeyItem)); });
+    QObject::connect(w, &ui::MainWindow::closeRequested, w, [this] { enqueue(Event::close()); });
+    if (show) {
+        w->show();
+        w->activateWindow();
+    }
+}
+
+QtWindow::~QtWindow() = default;
+
+void QtWindow::enqueue(const Event& event) {
+    // A close request repeated before the first was taken adds nothing. Clicks
+    // are never merged: two presses of a key button are two keys.
+    if (event.kind == Event::Kind::Close && !queue_.empty() && queue_.back() == event) {
+        return;
+    }
+    queue_.push_back(event);
+}
+
+Event QtWindow::takeEvent() {
+    if (queue_.empty()) {
+        return Event::none();
+    }
+    const Event event = queue_.front();
+    queue_.pop_front();
+    return event;
+}
+
+std::string QtWindow::text(int controlId) const {
+    QWidget* control = mainWindow_->control(controlId);
+    if (auto* editor = qobject_cast<ui::Editor*>(control)) {
+        return editor->latin1Text();
+    }
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        return ui::toLatin1(line->text());
+    }
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        return ui::toLatin1(button->text());
+    }
+    return {};
+}
+
+void QtWindow::setText(int controlId, std::string_view latin1) {
+    QWidget* control = mainWindow_->control(controlId);
+    if (auto* editor = qobject_cast<ui::Editor*>(control)) {
+        editor->setLatin1Text(latin1);
+    } else if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        line->setText(ui::fromLatin1(latin1));
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        button->setText(ui::fromLatin1(latin1));
+    }
+}
+
+void QtWindow::setEnabled(int controlId, bool enabled) {
+    if (QWidget* control = mainWindow_->control(controlId)) {
+        control->setEnabled(enabled);
+    }
+}
+
+void QtWindow::setEditorBackground(Rgb colour) {
+    mainWindow_->editor()->setBackground(QColor(colour.red, colour.green, colour.blue));
+}
+
+void QtWindow::checkPortItem(int menuId) {
+    mainWindow_->checkPortItem(menuId);
+}
+
+void QtWindow::grow() {
+    mainWindow_->grow();
+}
+
+int QtWindow::focusedControl() const {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || focus->window() != mainWindow_.get()) {
+        return -1;
+    }
+    return ui::MainWindow::controlIdOf(focus);
+}
+
+void QtWindow::showMessage(std::string_view title, std::string_view text, MessageIcon icon) {
+    QMessageBox box(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    ui::fromLatin1(title), ui::fromLatin1(text), QMessageBox::Ok,
+                    mainWindow_.get());
+    box.exec();
+}
+
+std::optional<std::string> QtWindow::askText(std::string_view title, std::string_view prompt,
+                                             std::string_view preset) {
+    ui::AddressPrompt dialog(mainWindow_.get(), ui::fromLatin1(title), ui::fromLatin1(prompt),
+                             ui::fromLatin1(preset));
+    const std::optional<QString> answer = dialog.ask();
+    if (!answer) {
+        return std::nullopt;
+    }
+    return ui::toLatin1(*answer);
+}
+
+std::string QtWindow::chooseFile(std::string_view title, std::string_view filter) {
+    ui::FileChooser dialog(mainWindow_.get(), ui::fromLatin1(title),
+                           ui::nameFiltersFromText(filter));
+    return dialog.choose();
+}
+
+void QtWindow::beep() {
+    ui::beep();
+}
+
+Event QtWindow::waitEvent() {
+    while (queue_.empty()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return takeEvent();
+}
+
+Event QtWindow::waitEventUntil(Clock::time_point deadline) {
+    if (queue_.empty()) {
+        deadlineWait_->waitUntil(deadline, [this] { return !queue_.empty(); });
+    }
+    return takeEvent();
+}
+
+}  // namespace morvale

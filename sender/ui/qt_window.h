@@ -1,0 +1,63 @@
+// The sender's window on Qt Widgets, as the logic sees it (morvale::Window).
+//
+// Clicks, menu choices, the command line's Return key and close requests
+// are queued as application events; everything else a window does (painting,
+// focus, typing inside the controls, moving) stays inside Qt. The waits run
+// Qt's event processing themselves, so the sender needs no QApplication::exec().
+// Create it after the QApplication; it shows the main window at once.
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "window.h"
+
+namespace morvale::ui {
+class DeadlineWait;
+class MainWindow;
+}  // namespace morvale::ui
+
+namespace morvale {
+
+class QtWindow : public Window {
+  public:
+    // Builds the main window and shows it (show = false leaves it hidden,
+    // for tests that need no window on screen).
+    explicit QtWindow(bool show = true);
+    ~QtWindow() override;
+
+    QtWindow(const QtWindow&) = delete;
+    QtWindow& operator=(const QtWindow&) = delete;
+
+    std::string text(int controlId) const override;
+    void setText(int controlId, std::string_view latin1) override;
+    void setEnabled(int controlId, bool enabled) override;
+    void setEditorBackground(Rgb colour) override;
+    void checkPortItem(int menuId) override;
+    void grow() override;
+    int focusedControl() const override;
+
+    void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
+    std::optional<std::string> askText(std::string_view title, std::string_view prompt,
+                                       std::string_view preset) override;
+    std::string chooseFile(std::string_view title, std::string_view filter) override;
+    void beep() override;
+
+    Event waitEvent() override;
+    Event waitEventUntil(Clock::time_point deadline) override;
+
+    // The widgets, for tests and the program's start-up.
+    ui::MainWindow& mainWindow() { return *mainWindow_; }
+    // Application events waiting to be taken.
+    std::size_t pendingEvents() const { return queue_.size(); }
+
+  private:
+    void enqueue(const Event& event);
+    Event takeEvent();
+
+    std::unique_ptr<ui::MainWindow> mainWindow_;
+    std::unique_ptr<ui::DeadlineWait> deadlineWait_;
+    std::deque<Event> queue_;
+};
+
+}  // namespace morvale

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+#include "main_window.h"
+#include "ui_test_support.h"
+
+namespace morvale {
+namespace {
+
+using testing::activate;
+using testing::takeQueued;
+using testing::typeText;
+
+QWidget* commandLine(QtWindow& window) {
+    return window.mainWindow().control(kCommandLine);
+}
+
+TEST(CommandLine, TypedLettersShowAsCapitalsLatin1Included) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QTest::keyClicks(commandLine(window), "print 1+a");
+    typeText(commandLine(window), QString::fromUtf8(" äöüé"));
+    EXPECT_EQ(window.text(kCommandLine), "PRINT 1+A \xC4\xD6\xDC\xC9");
+}
+
+TEST(CommandLine, LettersWithoutLatin1CapitalStay) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    // ÿ's capital is U+0178 and ß has no single capital; µ's is Greek.
+    typeText(commandLine(window), QString::fromUtf8("ÿßµ÷"));
+    EXPECT_EQ(window.text(kCommandLine), "\xFF\xDF\xB5\xF7");
+}
+
+TEST(CommandLine, RefusesCharactersOutsideLatin1) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    typeText(commandLine(window), QString::fromUtf8("a€Ωb"));
+    EXPECT_EQ(window.text(kCommandLine), "AB");
+    // A paste holding one such character is refused whole.
+    auto* line = window.mainWindow().commandLine();
+    line->insert(QString::fromUtf8("cd→"));
+    EXPECT_EQ(window.text(kCommandLine), "AB");
+    line->insert(QString::fromUtf8("cd"));
+    EXPECT_EQ(window.text(kCommandLine), "ABCD");
+}
+
+TEST(CommandLine, ReturnOrKeypadEnterGivesExactlyOneReturnEvent) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QTest::keyClicks(commandLine(window), "dir");
+    QTest::keyClick(commandLine(window), Qt::Key_Return);
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kReturnKeyItem)});
+    QTest::keyClick(commandLine(window), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kReturnKeyItem)});
+    // The key is used up: the text stays as typed.
+    EXPECT_EQ(window.text(kCommandLine), "DIR");
+}
+
+TEST(CommandLine, ReturnWithShiftCtrlOrAltGivesNoEvent) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    for (const auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
+        QTest::keyClick(commandLine(window), Qt::Key_Return, modifier);
+        QTest::keyClick(commandLine(window), Qt::Key_Enter, modifier | Qt::KeypadModifier);
+    }
+    EXPECT_TRUE(takeQueued(window).empty());
+}
+
+TEST(CommandLine, ReturnInTheEditorBreaksTheLineAndGivesNoEvent) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    window.grow();
+    QWidget* editor = window.mainWindow().control(kEditor);
+    // Focus passes from the command line to the editor and back and forth;
+    // the binding goes with the focus.
+    QTest::keyClick(commandLine(window), Qt::Key_Tab);
+    ASSERT_EQ(window.focusedControl(), kEditor);
+    QTest::keyClicks(editor, "10 PRINT");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClick(editor, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClicks(editor, "20 END");
+    EXPECT_EQ(window.text(kEditor), "10 PRINT\r\n\r\n20 END");
+    EXPECT_TRUE(takeQueued(window).empty());
+
+    commandLine(window)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(commandLine(window), Qt::Key_Return);
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kReturnKeyItem)});
+}
+
+TEST(CommandLine, ReturnOnAButtonGivesNothing) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QWidget* button = window.mainWindow().control(5);
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(takeQueued(window).empty());
+}
+
+TEST(CommandLine, SetTextReplacesAndEmpties) {
+    QtWindow window;
+    window.setText(kCommandLine, "LIST");
+    EXPECT_EQ(window.text(kCommandLine), "LIST");
+    window.setText(kCommandLine, "");
+    EXPECT_EQ(window.text(kCommandLine), "");
+}
+
+}  // namespace
+}  // namespace morvale

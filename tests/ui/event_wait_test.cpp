@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+
+#include "main_window.h"
+#include "pause.h"
+#include "ui_test_support.h"
+
+namespace morvale {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::activate;
+
+// Clicks a button from inside a wait, as a user would.
+void clickLater(QtWindow& window, int controlId, std::chrono::milliseconds delay) {
+    QTimer::singleShot(delay, window.mainWindow().control(controlId), [&window, controlId] {
+        qobject_cast<QPushButton*>(window.mainWindow().control(controlId))->click();
+    });
+}
+
+// Keeps the window busy: repaints, mouse moves and a timer every 2 ms.
+class WindowActivity {
+  public:
+    explicit WindowActivity(QWidget* target) {
+        timer_.setInterval(2);
+        QObject::connect(&timer_, &QTimer::timeout, [this, target] {
+            ++fired_;
+            target->update();
+            const QPointF at(10 + fired_ % 50, 10);
+            QApplication::postEvent(
+                target, new QMouseEvent(QEvent::MouseMove, at, at, at, Qt::NoButton, Qt::NoButton,
+                                        Qt::NoModifier));
+            QApplication::postEvent(target, new QEvent(QEvent::UpdateRequest));
+        });
+        timer_.start();
+    }
+    int fired() const { return fired_; }
+
+  private:
+    QTimer timer_;
+    int fired_ = 0;
+};
+
+TEST(WaitEventUntil, ReturnsNoEventAtTheDeadlineNotBefore) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    for (const auto wait : {1ms, 6ms, 20ms}) {
+        const auto deadline = Clock::now() + wait;
+        EXPECT_EQ(window.waitEventUntil(deadline), Event::none());
+        const auto now = Clock::now();
+        EXPECT_GE(now, deadline);
+        EXPECT_LT(now, deadline + 100ms);  // it does end
+    }
+}
+
+TEST(WaitEventUntil, ReturnsAQueuedEventAtOnce) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QTest::mouseClick(window.mainWindow().control(4), Qt::LeftButton);
+    QTest::mouseClick(window.mainWindow().control(5), Qt::LeftButton);
+    const auto start = Clock::now();
+    EXPECT_EQ(window.waitEventUntil(start + 2s), Event::control(4));
+    EXPECT_EQ(window.waitEventUntil(start + 2s), Event::control(5));
+    EXPECT_LT(Clock::now() - start, 500ms);
+}
+
+TEST(WaitEventUntil, ReturnsAnEventArrivingDuringTheWait) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    const auto start = Clock::now();
+    clickLater(window, kSendButton, 10ms);
+    EXPECT_EQ(window.waitEventUntil(start + 5s), Event::control(kSendButton));
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, 10ms);
+    EXPECT_LT(took, 2s);
+}
+
+TEST(WaitEventUntil, WindowActivityDoesNotEndItEarly) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    WindowActivity activity(&window.mainWindow());
+    const auto deadline = Clock::now() + 40ms;
+    EXPECT_EQ(window.waitEventUntil(deadline), Event::none());
+    EXPECT_GE(Clock::now(), deadline);
+    EXPECT_GE(activity.fired(), 5);  // the activity really ran inside the wait
+}
+
+TEST(WaitEventUntil, PastDeadlineStillDeliversWhatIsWaiting) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QMetaObject::invokeMethod(window.mainWindow().control(7), "click", Qt::QueuedConnection);
+    EXPECT_EQ(window.waitEventUntil(Clock::now() - 1ms), Event::control(7));
+    EXPECT_EQ(window.waitEventUntil(Clock::now() - 1ms), Event::none());
+}
+
+TEST(WaitEvent, WaitsForTheNextApplicationEvent) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    WindowActivity activity(&window.mainWindow());
+    const auto start = Clock::now();
+    QTimer::singleShot(30ms, &window.mainWindow(), [&window] { window.mainWindow().close(); });
+    EXPECT_EQ(window.waitEvent(), Event::close());
+    EXPECT_GE(Clock::now() - start, 30ms);
+}
+
+TEST(Pause, FiftyTicksLastFiftyMillisecondsDespiteMouseActivity) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    WindowActivity activity(&window.mainWindow());
+    const auto start = Clock::now();
+    pauseTicks(window, 50);
+    const auto took = Clock::now() - start;
+    EXPECT_GE(took, 50ms);
+    EXPECT_LT(took, 1s);
+}
+
+TEST(Pause, ClickEndsOneTickButNotTheSchedule) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    const auto start = Clock::now();
+    Pause pause(window);
+    clickLater(window, kSendButton, 2ms);
+    std::vector<Event> seen;
+    for (int k = 0; k < 10; ++k) {
+        const Event event = pause.tick();
+        if (event.kind != Event::Kind::None) {
+            seen.push_back(event);
+        }
+    }
+    EXPECT_EQ(seen, std::vector<Event>{Event::control(kSendButton)});
+    EXPECT_GE(Clock::now() - start, 10ms);
+}
+
+}  // namespace
+}  // namespace morvale

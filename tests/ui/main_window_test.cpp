@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "command_line.h"
+#include "editor.h"
+#include "main_window.h"
+#include "ui_test_support.h"
+
+namespace morvale {
+namespace {
+
+using testing::activate;
+using testing::takeQueued;
+using ui::MainWindow;
+
+struct ControlRow {
+    int id;
+    int x, y, width, height;
+    const char* caption;
+    const char* toolTip;
+};
+
+const ControlRow kTable[] = {
+    {1, 0, 0, 90, 40, "Laden", "Datei laden"},
+    {2, 100, 0, 90, 40, "Senden", "geladene Datei senden"},
+    {3, 220, 0, 40, 20, "F1", "Funktionstaste"},
+    {4, 260, 0, 40, 20, "F2", "Funktionstaste"},
+    {5, 300, 0, 40, 20, "F3", "Funktionstaste"},
+    {6, 340, 0, 40, 20, "F4", "Funktionstaste"},
+    {7, 380, 0, 40, 20, "F5", "Funktionstaste"},
+    {8, 420, 0, 40, 20, "F6", "Funktionstaste"},
+    {9, 220, 21, 40, 20, "BRK", "Funktionstaste"},
+    {10, 260, 21, 40, 20, "STOP", "Funktionstaste"},
+    {11, 300, 21, 40, 20, "INS", "Funktionstaste"},
+    {12, 340, 21, 40, 20, "DEL", "Funktionstaste"},
+    {13, 380, 21, 40, 20, "CLR", "Funktionstaste"},
+    {14, 420, 21, 40, 20, "HOME", "Funktionstaste"},
+    {16, 0, 55, 460, 20, "", "'ENTER' sendet Eingabe"},
+    {15, 0, 80, 460, 385, "", "geladener zu sendender TEXT"},
+};
+
+int menuHeight(QtWindow& window) {
+    return window.mainWindow().menuBar()->geometry().height();
+}
+
+TEST(MainWindow, OpensWithTitleFixedCompactSizeAndPlace) {
+    QtWindow window;
+    MainWindow& w = window.mainWindow();
+    ASSERT_TRUE(activate(window));
+    EXPECT_EQ(w.windowTitle(), QString(" Morvale"));
+    EXPECT_EQ(w.size(), QSize(460, 97));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(236, 147));
+    const Qt::WindowFlags flags = w.windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+}
+
+TEST(MainWindow, PlacesEveryControlBelowTheMenuRowWithCaptionTipAndId) {
+    QtWindow window;
+    MainWindow& w = window.mainWindow();
+    const int top = menuHeight(window);
+    EXPECT_GT(top, 0);
+    EXPECT_EQ(w.menuBar()->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(w.menuBar()->width(), 460);
+    for (const ControlRow& row : kTable) {
+        SCOPED_TRACE(row.id);
+        QWidget* control = w.control(row.id);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), QRect(row.x, row.y + top, row.width, row.height));
+        EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.toolTip));
+        EXPECT_EQ(control->property("controlId").toInt(), row.id);
+        EXPECT_EQ(MainWindow::controlIdOf(control), row.id);
+        EXPECT_EQ(window.text(row.id), row.caption);
+        EXPECT_TRUE(control->isEnabled());
+    }
+    auto* label = w.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QString("Kommando eingeben:"));
+    EXPECT_EQ(label->geometry(), QRect(0, 40 + top, 250, 15));
+    EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(label->toolTip().isEmpty());
+    EXPECT_EQ(MainWindow::controlIdOf(label), -1);
+    EXPECT_TRUE(w.testAttribute(Qt::WA_AlwaysShowToolTips));
+}
+
+TEST(MainWindow, EditorLiesBelowTheCompactClientArea) {
+    QtWindow window;
+    const QWidget* editor = window.mainWindow().control(kEditor);
+    EXPECT_GE(editor->geometry().top(), window.mainWindow().height());
+    EXPECT_TRUE(window.text(kEditor).empty());
+    EXPECT_TRUE(window.text(kCommandLine).empty());
+}
+
+TEST(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
+    QtWindow window;
+    MainWindow& w = window.mainWindow();
+    const QList<QAction*> titles = w.menuBar()->actions();
+    ASSERT_EQ(titles.size(), 1);
+    EXPECT_EQ(titles[0]->text(), QString("Schnittstelle"));
+    const QList<QAction*> items = titles[0]->menu()->actions();
+    ASSERT_EQ(items.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(items[i], w.portItem(i + 1));
+        EXPECT_EQ(items[i]->text(), QString("COM%1").arg(i + 1));
+        EXPECT_EQ(items[i]->isChecked(), i == 1);
+    }
+}
+
+std::vector<bool> checks(QtWindow& window) {
+    std::vector<bool> result;
+    for (int id = 1; id <= 4; ++id) {
+        result.push_back(window.mainWindow().portItem(id)->isChecked());
+    }
+    return result;
+}
+
+TEST(MainWindow, PortItemChoiceIsQueuedAndTheCheckFollowsOnlyTheLogic) {
+    QtWindow window;
+    MainWindow& w = window.mainWindow();
+    w.portItem(3)->trigger();
+    // Until the logic acts on the choice, the check stays where it was: a
+    // choice dropped during a transfer leaves no wrong mark behind.
+    EXPECT_EQ(checks(window), (std::vector<bool>{false, true, false, false}));
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(3)});
+
+    window.checkPortItem(3);
+    EXPECT_EQ(checks(window), (std::vector<bool>{false, false, true, false}));
+    w.portItem(3)->trigger();  // choosing the checked item does not clear it
+    EXPECT_EQ(checks(window), (std::vector<bool>{false, false, true, false}));
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(3)});
+
+    window.checkPortItem(7);  // no such item: nothing changes
+    EXPECT_EQ(checks(window), (std::vector<bool>{false, false, true, false}));
+}
+
+TEST(MainWindow, CommandLineHasTheFocusAtStart) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    EXPECT_EQ(window.focusedControl(), kCommandLine);
+}
+
+TEST(MainWindow, FocusQueryAnswersMinusOneWhenFocusIsElsewhere) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(window.focusedControl(), -1);
+}
+
+TEST(MainWindow, TabWalksControlsInCreationOrderAndWraps) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    MainWindow& w = window.mainWindow();
+    w.control(kLoadButton)->setFocus(Qt::TabFocusReason);
+    std::vector<int> visited{window.focusedControl()};
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(window.focusedControl());
+    }
+    const std::vector<int> expected{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16, 15};
+    EXPECT_EQ(visited, expected);
+
+    // In the editor a plain Tab is typed; Shift+Tab still leaves it.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(window.focusedControl(), kEditor);
+    EXPECT_EQ(window.text(kEditor), "\t");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window.focusedControl(), kCommandLine);
+
+    // Backwards from the first control wraps to the last.
+    w.control(kLoadButton)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window.focusedControl(), kEditor);
+}
+
+TEST(MainWindow, TabSkipsDisabledControls) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    window.setEnabled(kSendButton, false);
+    window.setEnabled(3, false);
+    window.mainWindow().control(kLoadButton)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(window.focusedControl(), 4);
+    window.setEnabled(kSendButton, true);
+    EXPECT_TRUE(window.mainWindow().control(kSendButton)->isEnabled());
+}
+
+TEST(MainWindow, GrowsOnceToFullHeightKeepingPlaceAndWidth) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    MainWindow& w = window.mainWindow();
+    const QPoint place = w.frameGeometry().topLeft();
+    window.grow();
+    QApplication::processEvents();
+    EXPECT_EQ(w.size(), QSize(460, 486));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_EQ(w.frameGeometry().topLeft(), place);
+    const int top = menuHeight(window);
+    EXPECT_LE(w.control(kEditor)->geometry().bottom() + 1, 486);
+    EXPECT_EQ(w.control(kEditor)->geometry().top(), 80 + top);
+    window.grow();
+    EXPECT_EQ(w.size(), QSize(460, 486));
+    EXPECT_TRUE(takeQueued(window).empty());
+}
+
+TEST(MainWindow, CloseBoxQueuesOneRequestAndKeepsTheWindow) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    EXPECT_FALSE(window.mainWindow().close());
+    EXPECT_FALSE(window.mainWindow().close());
+    EXPECT_TRUE(window.mainWindow().isVisible());
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::close()});
+    EXPECT_FALSE(window.mainWindow().close());
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::close()});
+}
+
+TEST(MainWindow, EveryButtonClickIsQueuedInOrder) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    std::vector<Event> expected;
+    for (int id = 1; id <= 14; ++id) {
+        QTest::mouseClick(window.mainWindow().control(id), Qt::LeftButton);
+        expected.push_back(Event::control(id));
+    }
+    QTest::mouseClick(window.mainWindow().control(3), Qt::LeftButton);
+    expected.push_back(Event::control(3));
+    EXPECT_EQ(takeQueued(window), expected);
+}
+
+TEST(MainWindow, DisabledButtonGivesNoEvent) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    window.setEnabled(kLoadButton, false);
+    QTest::mouseClick(window.mainWindow().control(kLoadButton), Qt::LeftButton);
+    EXPECT_TRUE(takeQueued(window).empty());
+}
+
+}  // namespace
+}  // namespace morvale
