@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include "address_prompt.h"
 #include "command_line.h"
@@ -27,6 +28,11 @@ QtWindow::QtWindow(bool show)
     QObject::connect(w, &ui::MainWindow::returnKey, w,
                      [this] { enqueue(Event::menu(kReturnKeyItem)); });
     QObject::connect(w, &ui::MainWindow::closeRequested, w, [this] { enqueue(Event::close()); });
+    QObject::connect(qApp, &QApplication::focusChanged, w, [this](QWidget*, QWidget* now) {
+        if (!movingFocus_ && now != nullptr) {
+            parkedFocus_ = nullptr;
+        }
+    });
     if (show) {
         w->show();
         w->activateWindow();
@@ -79,8 +85,24 @@ void QtWindow::setText(int controlId, std::string_view latin1) {
 }
 
 void QtWindow::setEnabled(int controlId, bool enabled) {
-    if (QWidget* control = mainWindow_->control(controlId)) {
-        control->setEnabled(enabled);
+    QWidget* control = mainWindow_->control(controlId);
+    if (control == nullptr) {
+        return;
+    }
+    const QScopedValueRollback<bool> guard(movingFocus_, true);
+    const bool hadFocus = mainWindow_->focusWidget() == control;
+    control->setEnabled(enabled);
+    if (!enabled && hadFocus) {
+        if (parkedFocus_ == nullptr) {
+            parkedFocus_ = control;
+        }
+        // Qt has passed the focus on to the next control; keep it off the
+        // controls instead, so that keys typed meanwhile go nowhere.
+        mainWindow_->setFocus(Qt::OtherFocusReason);
+    }
+    if (enabled && control == parkedFocus_) {
+        parkedFocus_ = nullptr;
+        control->setFocus(Qt::OtherFocusReason);
     }
 }
 

@@ -5,8 +5,16 @@
 // focus, typing inside the controls, moving) stays inside Qt. The waits run
 // Qt's event processing themselves, so the sender needs no QApplication::exec().
 // Create it after the QApplication; it shows the main window at once.
+//
+// Qt moves the focus on to the next control when the one holding it is
+// disabled. The transfers disable the controls while they run, so instead the
+// focus is parked on the window itself (keys typed meanwhile go nowhere) and
+// the control that had it gets it back when it is enabled again, unless the
+// user has put the focus elsewhere in between.
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
 #include <deque>
 #include <memory>
 
@@ -58,6 +66,10 @@ class QtWindow : public Window {
     std::unique_ptr<ui::MainWindow> mainWindow_;
     std::unique_ptr<ui::DeadlineWait> deadlineWait_;
     std::deque<Event> queue_;
+    // The control that had the focus when it was disabled; it gets the focus
+    // back when enabled again, unless the user has put it elsewhere meanwhile.
+    QPointer<QWidget> parkedFocus_;
+    bool movingFocus_ = false;  // focus changes made by setEnabled itself
 };
 
 }  // namespace morvale

@@ -195,6 +195,39 @@ TEST(MainWindow, TabSkipsDisabledControls) {
     EXPECT_TRUE(window.mainWindow().control(kSendButton)->isEnabled());
 }
 
+TEST(MainWindow, ControlDisabledWithTheFocusGetsItBackWhenEnabled) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    // An upload after a click on "Senden": every control but the editor goes
+    // off and on again, in this order.
+    window.mainWindow().control(kSendButton)->setFocus(Qt::MouseFocusReason);
+    const std::vector<int> order{16, 2, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    window.setEnabled(kEditor, false);
+    for (const int id : order) {
+        window.setEnabled(id, false);
+    }
+    for (const int id : order) {
+        window.setEnabled(id, true);
+    }
+    EXPECT_EQ(window.focusedControl(), kSendButton);
+}
+
+TEST(MainWindow, FocusMovedByTheUserWhileDisabledStaysWhereTheUserPutIt) {
+    QtWindow window;
+    ASSERT_TRUE(activate(window));
+    window.grow();
+    ASSERT_EQ(window.focusedControl(), kCommandLine);
+    window.setEnabled(kLoadButton, false);
+    window.setEnabled(kCommandLine, false);
+    EXPECT_EQ(window.focusedControl(), -1);  // not passed on to the editor
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(window.text(kEditor), "");
+    window.mainWindow().control(kEditor)->setFocus(Qt::MouseFocusReason);
+    window.setEnabled(kLoadButton, true);
+    window.setEnabled(kCommandLine, true);
+    EXPECT_EQ(window.focusedControl(), kEditor);
+}
+
 TEST(MainWindow, GrowsOnceToFullHeightKeepingPlaceAndWidth) {
     QtWindow window;
     ASSERT_TRUE(activate(window));
