@@ -23,10 +23,6 @@ class DeadlineWait : public QObject {
     explicit DeadlineWait(QObject* parent = nullptr);
     ~DeadlineWait() override;
 
-    // True when the timerfd could be made; without it waits fall back to a
-    // Qt timer of millisecond precision.
-    bool isPrecise() const { return fd_ >= 0; }
-
     // Processes Qt events until done() answers true or deadline has passed.
     // done() is asked before each wait. With a deadline already past, the
     // events waiting now are processed once without blocking.
