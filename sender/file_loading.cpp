@@ -67,8 +67,7 @@ bool loadText(Window& window, const std::string& path, std::int64_t size) {
     if (!bytes) {
         return false;
     }
-    window.setText(kEditor, editorTextFromFile(*bytes));
-    return true;
+    return loadTextBytes(window, *bytes);
 }
 
 }  // namespace
@@ -78,10 +77,18 @@ bool isImageMarker(std::string_view editorText) {
 }
 
 void loadFile(AppState& state, Window& window) {
-    const std::string path = window.chooseFile(kLoadDialogTitle, kLoadFilter);
+    loadPath(state, window, window.chooseFile(kLoadDialogTitle, kLoadFilter));
+}
+
+bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
+    window.setText(kEditor, editorTextFromFile(bytes));
+    return true;
+}
+
+bool loadPath(AppState& state, Window& window, const std::string& path) {
     const std::int64_t size = fileSize(path);
     if (size <= 0) {
-        return;
+        return false;
     }
     const std::string extension = extensionOf(path);
     bool loaded = false;
@@ -97,6 +104,7 @@ void loadFile(AppState& state, Window& window) {
     if (loaded) {
         window.grow();
     }
+    return loaded;
 }
 
 }  // namespace morvale

@@ -6,6 +6,9 @@
 // What kind a file is follows from its name's last four characters alone.
 #pragma once
 
+#include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "app_state.h"
@@ -28,5 +31,14 @@ bool isImageMarker(std::string_view editorText);
 // unreadable file changes nothing; a raw image too long for the KC is
 // refused with a message. After the first successful load the window grows.
 void loadFile(AppState& state, Window& window);
+
+// Loads the file at path as loadFile does once the dialog has answered; true
+// when it was loaded. Nothing changes, and false is returned, when the file
+// is missing, empty, unreadable or refused.
+bool loadPath(AppState& state, Window& window, const std::string& path);
+
+// Puts a text file's bytes, read elsewhere, into the editor as loading a text
+// file does; true when they were taken.
+bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes);
 
 }  // namespace morvale

@@ -14,6 +14,9 @@ namespace {
 constexpr std::array<std::uint8_t, 12> kKeyCodes = {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6,
                                                     0x03, 0x13, 0x1A, 0x1F, 0x01, 0x10};
 
+constexpr std::array<std::string_view, 12> kKeyCaptions = {
+    "F1", "F2", "F3", "F4", "F5", "F6", "BRK", "STOP", "INS", "DEL", "CLR", "HOME"};
+
 constexpr int kTicksAfterCharacter = 6;
 
 }  // namespace
@@ -23,6 +26,27 @@ std::optional<std::uint8_t> keyCode(int controlId) {
         return std::nullopt;
     }
     return kKeyCodes[controlId - kFirstKeyButton];
+}
+
+std::string_view keyCaption(int controlId) {
+    if (controlId < kFirstKeyButton || controlId > kLastKeyButton) {
+        return {};
+    }
+    return kKeyCaptions[controlId - kFirstKeyButton];
+}
+
+std::uint8_t commandLineCapital(std::uint8_t latin1) {
+    const bool small =
+        (latin1 >= 'a' && latin1 <= 'z') || (latin1 >= 0xE0 && latin1 <= 0xFE && latin1 != 0xF7);
+    return small ? static_cast<std::uint8_t>(latin1 - 0x20) : latin1;
+}
+
+std::string commandLineCapitals(std::string_view latin1) {
+    std::string capitals(latin1);
+    for (char& c : capitals) {
+        c = static_cast<char>(commandLineCapital(static_cast<std::uint8_t>(c)));
+    }
+    return capitals;
 }
 
 void sendCommandLine(const AppState& state, Window& window, SerialLink& link) {

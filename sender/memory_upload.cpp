@@ -1,8 +1,10 @@
 #include "memory_upload.h"
 
+#include <algorithm>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "hex_number.h"
 #include "keyboard_relay.h"
@@ -15,6 +17,7 @@ namespace {
 constexpr std::int32_t kPieceSize = 1024;
 constexpr int kTicksAfterEscape = 50;
 constexpr std::uint8_t kEscape = 0x1B;
+constexpr std::int32_t kUploadHeaderSize = 6;
 
 std::optional<std::int32_t> askTargetAddress(const AppState& state, Window& window) {
     const auto answer =
@@ -77,26 +80,60 @@ class UploadWriter {
     bool stopped_ = false;
 };
 
-void sendData(Window& window, UploadWriter& writer, std::span<const std::uint8_t> data) {
-    const auto length = static_cast<std::int32_t>(data.size());
+// One write of the image, with what the editor shows and the ticks before it.
+struct Piece {
+    std::int32_t offset = 0;
+    std::int32_t size = 0;
+    std::string label;
+    int ticks = 0;
+    std::chrono::milliseconds tickLength{1};
+};
+
+// An image up to one piece long goes out whole; a longer one in blocks of
+// 1024 bytes and then the rest.
+std::vector<Piece> piecesOf(std::int32_t length) {
     if (length <= kPieceSize) {
-        window.setText(kEditor, "Sende Daten ...");
-        pauseTicks(window, 1, std::chrono::milliseconds(5));
-        writer.writePiece(data);
-        return;
+        return {{0, length, "Sende Daten ...", 1, std::chrono::milliseconds(5)}};
     }
     const std::int32_t blocks = length / kPieceSize;
     const std::int32_t rest = length - blocks * kPieceSize;
-    for (std::int32_t i = 0; i < blocks && !writer.stopped(); ++i) {
-        window.setText(kEditor, "Sende Block " + std::to_string(i + 1) + " von " +
-                                    std::to_string(blocks) + " ...");
-        pauseTicks(window, 2);
-        writer.writePiece(data.subspan(i * kPieceSize, kPieceSize));
+    std::vector<Piece> pieces;
+    for (std::int32_t i = 0; i < blocks; ++i) {
+        pieces.push_back(
+            {i * kPieceSize, kPieceSize,
+             "Sende Block " + std::to_string(i + 1) + " von " + std::to_string(blocks) + " ...",
+             2});
     }
-    if (rest > 0 && !writer.stopped()) {
-        window.setText(kEditor, "Sende den Rest ...");
-        pauseTicks(window, 2);
-        writer.writePiece(data.subspan(length - rest));
+    if (rest > 0) {
+        pieces.push_back({length - rest, rest, "Sende den Rest ...", 2});
+    }
+    return pieces;
+}
+
+// Runs the ticks before a piece; true when they brought a click on the send
+// button. The window keeps that button disabled during an upload, so only a
+// front-end that offers to stop an upload (the console's Ctrl+C) clicks it.
+bool stopRequested(Window& window, const Piece& piece) {
+    Pause pause(window, piece.tickLength);
+    bool stop = false;
+    for (int k = 0; k < piece.ticks; ++k) {
+        stop = pause.tick().isClick(kSendButton) || stop;
+    }
+    return stop;
+}
+
+// Sends the pieces until one fails for good or the user stops the upload;
+// the piece being written is always finished.
+void sendData(Window& window, UploadWriter& writer, std::span<const std::uint8_t> data) {
+    for (const Piece& piece : piecesOf(static_cast<std::int32_t>(data.size()))) {
+        if (writer.stopped()) {
+            return;
+        }
+        window.setText(kEditor, piece.label);
+        if (stopRequested(window, piece)) {
+            return;
+        }
+        writer.writePiece(data.subspan(piece.offset, piece.size));
     }
 }
 
@@ -138,6 +175,14 @@ void uploadImage(AppState& state, Window& window, SerialLink& link) {
     link.close();
     setUploadControlsEnabled(window, true);
     window.setText(kEditor, marker);
+}
+
+TransferPlan planUpload(std::int32_t dataLength) {
+    auto pauses = std::chrono::milliseconds(kTicksAfterEscape);
+    for (const Piece& piece : piecesOf(dataLength)) {
+        pauses += piece.ticks * piece.tickLength;
+    }
+    return {kUploadHeaderSize + std::max(dataLength, 0), pauses, characterTime(kUploadLine)};
 }
 
 }  // namespace morvale

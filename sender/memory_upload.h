@@ -8,6 +8,7 @@
 
 #include "app_state.h"
 #include "serial_link.h"
+#include "transfer_plan.h"
 #include "window.h"
 
 namespace morvale {
@@ -20,6 +21,12 @@ inline constexpr std::int32_t kRomStart = 0xE000;
 // negative or would reach into the ROM (refused with a warning), or a port
 // that does not open send nothing. The data buffer, data length and load
 // address stay as they are.
+// A click on the send button during the ticks before a piece stops the
+// upload there; the pieces written so far stay written.
 void uploadImage(AppState& state, Window& window, SerialLink& link);
+
+// The bytes and pauses an upload of dataLength bytes puts on the line when
+// it runs to its end.
+TransferPlan planUpload(std::int32_t dataLength);
 
 }  // namespace morvale

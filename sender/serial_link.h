@@ -2,6 +2,7 @@
 // operation, written synchronously and closed again. Nothing is ever read.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -21,6 +22,9 @@ struct LineSettings {
 // The line every operation of the sender uses, with its buffer sizes.
 inline constexpr LineSettings kKeyboardLine{};
 inline constexpr LineSettings kUploadLine{1200, 0, 8, 1.0f, 3, 1024, 1024};
+
+// The line time of one character: start bit, data bits, parity bit, stop bits.
+std::chrono::nanoseconds characterTime(const LineSettings& settings);
 
 struct WriteResult {
     std::int32_t written = 0;  // bytes that left the computer

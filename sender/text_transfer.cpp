@@ -60,6 +60,34 @@ bool pauseAfterCharacter(Window& window, int ticks) {
     return false;
 }
 
+// The pause after each character: long at a line end and at every 40th
+// character of a line, the line end counting as the next line's first.
+class LinePacing {
+  public:
+    int ticksAfter(char c) {
+        int ticks = kShortPause;
+        if (c == '\r') {
+            ticks = kLongPause;
+            lineCount_ = 0;
+        }
+        if (++lineCount_ == kLineMark) {
+            lineCount_ = 0;
+            ticks = kLongPause;
+        }
+        return ticks;
+    }
+
+  private:
+    int lineCount_ = 0;
+};
+
+// The text as it goes out: lines end in a carriage return alone.
+std::string lineText(std::string_view editorText) {
+    std::string text(editorText);
+    std::erase(text, '\n');
+    return text;
+}
+
 bool endsWithLineEnd(std::string_view text) {
     const auto last = text.find_last_not_of(' ');
     return last != std::string_view::npos && text[last] == '\r';
@@ -78,31 +106,21 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
     enterSendingLook(window);
     state.sending = true;
 
-    std::string text(editorText);
-    std::erase(text, '\n');
+    const std::string text = lineText(editorText);
 
     TransferWriter writer(link);
     writer.write('\r');
     // A click while the KC wakes up is dropped with the other events.
     pauseTicks(window, kLongPause);
 
-    int lineCount = 0;
+    LinePacing pacing;
     for (std::size_t i = 0; i < text.size() && !writer.deviceFailed(); ++i) {
         const char c = text[i];
         writer.write(c);
         if (writer.deviceFailed()) {
             break;
         }
-        int ticks = kShortPause;
-        if (c == '\r') {
-            ticks = kLongPause;
-            lineCount = 0;
-        }
-        if (++lineCount == kLineMark) {
-            lineCount = 0;
-            ticks = kLongPause;
-        }
-        if (pauseAfterCharacter(window, ticks)) {
+        if (pauseAfterCharacter(window, pacing.ticksAfter(c))) {
             state.sending = false;
             writer.write('\r');
             break;
@@ -115,6 +133,21 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
     link.close();
     state.sending = false;
     leaveSendingLook(window);
+}
+
+TransferPlan planText(std::string_view editorText) {
+    if (editorText.empty()) {
+        return {};
+    }
+    const std::string text = lineText(editorText);
+    int ticks = kLongPause;
+    LinePacing pacing;
+    for (const char c : text) {
+        ticks += pacing.ticksAfter(c);
+    }
+    const std::int64_t finalReturn = endsWithLineEnd(text) ? 0 : 1;
+    return {1 + static_cast<std::int64_t>(text.size()) + finalReturn,
+            std::chrono::milliseconds(ticks), characterTime(kKeyboardLine)};
 }
 
 }  // namespace morvale

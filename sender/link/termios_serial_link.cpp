@@ -86,13 +86,6 @@ bool speedCode(std::int32_t baud, speed_t& code) {
     return false;
 }
 
-// Line time of one character: start bit, data bits, parity bit, stop bits.
-std::int64_t characterTime(const LineSettings& settings) {
-    const std::int64_t bits = 1 + settings.dataBits + (settings.parity != 0 ? 1 : 0) +
-                              (settings.stopBits == 1.0f ? 1 : 2);
-    return bits * kSecond / settings.baud;
-}
-
 // The output queue the driver reports; 0 from a driver that reports none,
 // -1 with errno set when the device fails.
 int outputQueue(int fd) {
@@ -368,7 +361,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     close();  // the port open before, now that the new one is ready
     fd_ = fd;
     device_ = std::move(device);
-    characterNs_ = characterTime(settings);
+    characterNs_ = characterTime(settings).count();
     writeFailureReported_ = false;
     return true;
 }

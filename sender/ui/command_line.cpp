@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "keyboard_relay.h"
+
 namespace morvale::ui {
 
 QValidator::State UpperLatin1Validator::validate(QString& input, int& /*pos*/) const {
@@ -9,10 +11,7 @@ QValidator::State UpperLatin1Validator::validate(QString& input, int& /*pos*/) c
         if (c.unicode() > 0xFF) {
             return Invalid;
         }
-        const QChar upper = c.toUpper();
-        if (upper.unicode() <= 0xFF) {
-            c = upper;
-        }
+        c = QChar(char16_t{morvale::commandLineCapital(static_cast<std::uint8_t>(c.unicode()))});
     }
     return Acceptable;
 }

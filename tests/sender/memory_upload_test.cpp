@@ -3,6 +3,7 @@
 #include <numeric>
 
 #include "hex_number.h"
+#include "memory_upload.h"
 #include "sender_fixture.h"
 
 namespace morvale::testing {
@@ -246,6 +247,25 @@ TEST(HexNumber, SixteenBitFieldGoesThroughFourDigits) {
     // Longer values keep their first four digits.
     EXPECT_EQ(hexField16(0x12345), (std::array<std::uint8_t, 2>{0x34, 0x12}));
     EXPECT_EQ(hexField16(-2), (std::array<std::uint8_t, 2>{0xFF, 0xFF}));
+}
+
+TEST_F(Upload, ClickOnTheSendButtonStopsItBeforeTheNextPiece) {
+    loadImage(3000);
+    window.eventAtTick[53] = Event::control(kSendButton);  // before the second block
+    uploadTo("200");
+    EXPECT_EQ(transcript.line(), "1B T50 [54 00 02 B8 0B] T2 <1024 bytes> T2");
+    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(window.text(kEditor), "KCC");
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST_F(Upload, PlanCountsItsBytesAndPauses) {
+    loadImage(2500);
+    uploadTo("200");
+    const TransferPlan plan = planUpload(2500);
+    EXPECT_EQ(plan.bytes, static_cast<std::int64_t>(link.sent.size()));
+    EXPECT_EQ(plan.pauses, std::chrono::milliseconds(window.ticks));  // ticks of 1 ms
+    EXPECT_EQ(planUpload(5).pauses, std::chrono::milliseconds(50 + 5));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "sender_fixture.h"
+#include "text_transfer.h"
 
 namespace morvale::testing {
 namespace {
@@ -158,6 +159,20 @@ TEST_F(TextTransfer, LeavesTextAndImageAlone) {
     EXPECT_EQ(window.text(kEditor), "10 END\r\n");
     EXPECT_EQ(state().dataLength, 3);
     EXPECT_EQ(state().loadAddress, 0x1234);
+}
+
+TEST_F(TextTransfer, PlanCountsItsBytesAndPauses) {
+    for (const std::string& text : std::vector<std::string>{
+             "10 PRINT 1\r\n20 END\r\n", std::string(100, 'X') + "\r\n  ", "AB"}) {
+        SCOPED_TRACE(text);
+        link.sent.clear();
+        window.ticks = 0;
+        send(text);
+        const TransferPlan plan = planText(text);
+        EXPECT_EQ(plan.bytes, static_cast<std::int64_t>(link.sent.size()));
+        EXPECT_EQ(plan.pauses, std::chrono::milliseconds(window.ticks));
+    }
+    EXPECT_EQ(planText("").bytes, 0);
 }
 
 }  // namespace

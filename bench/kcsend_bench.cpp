@@ -1,0 +1,106 @@
+// kcsend pacing: types a 2,000-character BASIC listing with the built
+// kcsend, run as a process, into a pseudo-terminal peer, and compares the
+// time it takes with the sum of the pauses the transfer prescribes (a
+// pseudo-terminal has no line time), and its CPU time with the wall time.
+//
+//   kcsend_bench KCSEND [RUNS]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pty_peer.h"
+#include "text_transfer.h"
+
+namespace {
+
+// Lines of 10 to 70 characters, numbered like a BASIC listing.
+std::string makeListing(std::size_t characters) {
+    std::mt19937 random(1985);
+    std::uniform_int_distribution<int> length(10, 70);
+    std::uniform_int_distribution<int> letter('A', 'Z');
+    std::string listing;
+    for (int number = 10; listing.size() < characters; number += 10) {
+        std::string line = std::to_string(number) + " PRINT \"";
+        const int wanted = length(random);
+        while (static_cast<int>(line.size()) < wanted - 1) {
+            line += static_cast<char>(letter(random));
+        }
+        line += "\"";
+        listing += line + "\r\n";
+    }
+    return listing;
+}
+
+double seconds(const timeval& t) {
+    return t.tv_sec + t.tv_usec / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: kcsend_bench KCSEND [RUNS]\n", stderr);
+        return 2;
+    }
+    const std::string kcsend = argv[1];
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+
+    morvale::testing::PtyPeer peer;
+    setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
+    const std::string listing = makeListing(2000);
+    char path[] = "/tmp/kcsend-bench-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) {
+        std::perror("mkstemp");
+        return 1;
+    }
+    close(fd);
+    std::ofstream(path, std::ios::binary) << listing;
+
+    const morvale::TransferPlan plan = morvale::planText(listing);
+    const double nominal = std::chrono::duration<double, std::milli>(plan.pauses).count();
+    std::printf("listing: %zu characters, %lld bytes on the line, pauses %.0f ms\n", listing.size(),
+                static_cast<long long>(plan.bytes), nominal);
+
+    std::vector<double> ratios;
+    std::vector<double> cpuShares;
+    for (int run = 0; run < runs; ++run) {
+        peer.clear();
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            execl(kcsend.c_str(), kcsend.c_str(), "--quiet", "text", path, nullptr);
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double wall =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        const double cpu = (seconds(usage.ru_utime) + seconds(usage.ru_stime)) * 1000.0;
+        const bool complete = peer.waitForBytes(plan.bytes, std::chrono::seconds(1));
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        ratios.push_back(wall / nominal);
+        cpuShares.push_back(cpu / wall);
+        std::printf("run %d: %.1f ms, measured/pauses %.4f, CPU %.1f ms (%.2f %%)%s%s\n", run + 1,
+                    wall, wall / nominal, cpu, 100.0 * cpu / wall,
+                    complete ? "" : ", BYTES MISSING", ok ? "" : ", FAILED");
+    }
+    unlink(path);
+    std::sort(ratios.begin(), ratios.end());
+    std::sort(cpuShares.begin(), cpuShares.end());
+    std::printf(
+        "median measured/pauses %.4f (target <= 1.02), median CPU %.2f %% (target < 2 %%)\n",
+        ratios[ratios.size() / 2], 100.0 * cpuShares[cpuShares.size() / 2]);
+    return 0;
+}

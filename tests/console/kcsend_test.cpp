@@ -1,0 +1,186 @@
+// The built kcsend run as a process against a pseudo-terminal peer: the
+// bytes each command puts on the line are the window's bytes for the same
+// input; Ctrl+C, the ROM guard, failures and usage errors end it with the
+// status and the one line they should. The pauses are the shared logic's,
+// proven by its own tests.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+
+#include "kcsend_process.h"
+#include "pty_peer.h"
+
+namespace morvale::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytesOf(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+
+class Kcsend : public ::testing::Test {
+  protected:
+    Kcsend() {
+        ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
+        std::filesystem::create_directories(dir);
+    }
+    ~Kcsend() override {
+        ::unsetenv("MORVALE_COM2");
+        std::filesystem::remove_all(dir);
+    }
+
+    std::string file(const std::string& name, const Bytes& content) {
+        const std::string path = dir / name;
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(content.data()),
+                   static_cast<std::streamsize>(content.size()));
+        return path;
+    }
+    // Once the program has ended its bytes are all on the way, but the peer's
+    // reader may still be catching up with the last ones.
+    void expectReceived(const Bytes& expected) {
+        peer.waitForBytes(expected.size(), 5s);
+        EXPECT_EQ(peer.receivedBytes(), expected);
+        peer.clear();
+    }
+    static void expectSuccess(const KcsendResult& result) {
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+    }
+    // One line on standard error, naming the program and containing what.
+    static void expectFailure(const KcsendResult& result, int status, std::string_view what) {
+        EXPECT_EQ(result.status, status);
+        EXPECT_TRUE(result.err.starts_with("kcsend: ")) << result.err;
+        EXPECT_NE(result.err.find(what), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+
+    PtyPeer peer;
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kcsend-test-" + std::to_string(::getpid()));
+};
+
+TEST_F(Kcsend, TypeJoinsWordsInCapitalsAsTheCommandLineDoes) {
+    expectSuccess(runKcsend({"type", "print", "a$;  b", "\xC3\xA4\xC3\x9F"}));
+    expectReceived(bytesOf("PRINT A$;  B \xC4\xDF\r"));
+    expectSuccess(runKcsend({"type", "--keep-case", "list", "-1"}));
+    expectReceived(bytesOf("list -1\r"));
+    expectSuccess(runKcsend({"type"}));
+    expectReceived(bytesOf("\r"));
+}
+
+TEST_F(Kcsend, KeyPressesNamedKeysInAnyCase) {
+    expectSuccess(runKcsend({"key", "f1", "Brk", "STOP", "home", "F6"}));
+    expectReceived({0xF1, 0x03, 0x13, 0x10, 0xF6});
+}
+
+TEST_F(Kcsend, TextTypesAListingFromAFileOrStandardInput) {
+    const std::string listing = "10 PRINT 1\r\n20 END";
+    // The opening carriage return, the lines ending in CR alone, and a final
+    // CR for the last line that had none.
+    const Bytes expected = bytesOf("\r10 PRINT 1\r20 END\r");
+    expectSuccess(runKcsend({"text", file("demo.bas", bytesOf(listing))}));
+    expectReceived(expected);
+    expectSuccess(runKcsend({"text", "-"}, "10 PRINT 1\n20 END\n"));
+    expectReceived(expected);
+}
+
+TEST_F(Kcsend, UploadSendsAKccImageToItsLoadAddressInPieces) {
+    Bytes kcc(128 + 1025);
+    kcc[17] = 0x00;  // load address 0x300
+    kcc[18] = 0x03;
+    kcc[19] = 0x01;  // end address 0x701: 1025 bytes
+    kcc[20] = 0x07;
+    std::iota(kcc.begin() + 128, kcc.end(), std::uint8_t{5});
+    Bytes expected{0x1B, 0x54, 0x00, 0x03, 0x01, 0x04};
+    expected.insert(expected.end(), kcc.begin() + 128, kcc.end());
+
+    expectSuccess(runKcsend({"upload", file("demo.kcc", kcc)}));
+    expectReceived(expected);
+    // The address is read as the prompt reads it: "4g" is 4.
+    expectSuccess(runKcsend({"upload", file("DEMO.KCC", kcc), "-a", "4g"}));
+    expected[2] = 0x04;
+    expected[3] = 0x00;
+    expectReceived(expected);
+}
+
+TEST_F(Kcsend, RomGuardRefusesWithTheReasonAndSendsNothing) {
+    const std::string image = file("game.bin", Bytes(0x300, 0xAA));
+    expectFailure(runKcsend({"upload", image, "-a", "E000"}), 1, "ROM");
+    expectFailure(runKcsend({"upload", image, "-a", "DE00"}), 1, "ROM");
+    expectFailure(runKcsend({"upload", image, "-a", "80000000"}), 1, "no KC address");
+    EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
+TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
+    // One line of 2,000 characters, long enough to be interrupted midway.
+    KcsendProcess kcsend({"text", file("long.txt", Bytes(2000, 'A'))});
+    ASSERT_TRUE(peer.waitForBytes(20, 10s));
+    kcsend.interrupt();
+    const KcsendResult result = kcsend.finish();
+    expectFailure(result, 130, "interrupted");
+
+    // CR, some of the text, and the abort's CR; none after it, since a
+    // loaded text ends with a line end.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    Bytes sent = peer.receivedBytes();
+    while (sent.back() != '\r' && std::chrono::steady_clock::now() < deadline) {
+        peer.waitForBytes(sent.size() + 1, 100ms);
+        sent = peer.receivedBytes();
+    }
+    ASSERT_GE(sent.size(), 21u);
+    ASSERT_LT(sent.size(), 2002u);
+    EXPECT_EQ(sent.front(), '\r');
+    EXPECT_EQ(Bytes(sent.begin() + 1, sent.end() - 1), Bytes(sent.size() - 2, 'A'));
+    EXPECT_EQ(sent.back(), '\r');
+    EXPECT_FALSE(peer.waitForBytes(sent.size() + 1, 50ms));
+}
+
+TEST_F(Kcsend, WhatCouldNotBeSentEndsWithStatus1AndOneLine) {
+    expectFailure(runKcsend({"text", (dir / "missing.bas").string()}), 1, "no such file");
+    expectFailure(runKcsend({"text", file("empty.bas", {})}), 1, "is empty");
+    expectFailure(runKcsend({"upload", file("huge.bin", Bytes(0x10000))}), 1, "too long");
+    expectFailure(runKcsend({"-p", "COM7", "key", "brk"}), 1, "COM7");
+    expectFailure(runKcsend({"-p", (dir / "no-tty").string(), "type", "run"}), 1, "no-tty");
+    EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
+TEST_F(Kcsend, UsageErrorsEndWithStatus2AndOneLine) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"send", "x"},
+        {"key"},
+        {"key", "F7"},
+        {"text"},
+        {"text", "a", "b"},
+        {"upload", "-"},
+        {"type", "--bogus"},
+        {"-p"},
+        {"text", "x.bas", "-a", "300"},
+        {"key", "brk", "--keep-case"},
+        {"type", "\xE2\x82\xAC"},  // the euro sign is not in Latin-1
+        {"text", file("image.kcc", Bytes(200))},
+        {"upload", file("listing.bas", bytesOf("10 END\n"))},
+    };
+    for (const auto& args : wrong) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        expectFailure(runKcsend(args), 2, "");
+    }
+    EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
+TEST_F(Kcsend, HelpAndVersionGoToStandardOutput) {
+    const KcsendResult help = runKcsend({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: kcsend")) << help.out;
+    const KcsendResult version = runKcsend({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("kcsend ")) << version.out;
+}
+
+}  // namespace
+}  // namespace morvale::testing
