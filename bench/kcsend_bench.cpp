@@ -3,7 +3,12 @@
 // time it takes with the sum of the pauses the transfer prescribes (a
 // pseudo-terminal has no line time), and its CPU time with the wall time.
 //
+// The same ticks slept bare in this process, without kcsend, follow as a
+// yardstick: on a busy machine they show how much of the figures is the
+// machine's.
+//
 //   kcsend_bench KCSEND [RUNS]
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +20,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "pty_peer.h"
@@ -42,6 +49,30 @@ std::string makeListing(std::size_t characters) {
 
 double seconds(const timeval& t) {
     return t.tv_sec + t.tv_usec / 1e6;
+}
+
+// The machine's own share: the same number of pauses with the same ticks in
+// all, slept in this process with nothing else to do, as a yardstick for
+// figures taken on a busy machine. Returns measured/nominal and the CPU share.
+std::pair<double, double> bareTicks(std::int64_t pauses, std::int64_t ticks) {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = std::chrono::steady_clock::now();
+    for (std::int64_t p = 0; p < pauses; ++p) {
+        const std::int64_t count = ticks / pauses + (p < ticks % pauses ? 1 : 0);
+        const auto pauseStart = std::chrono::steady_clock::now();
+        for (std::int64_t k = 1; k <= count; ++k) {
+            std::this_thread::sleep_until(pauseStart + k * std::chrono::milliseconds(1));
+        }
+    }
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    const double cpu = seconds(after.ru_utime) + seconds(after.ru_stime) -
+                       seconds(before.ru_utime) - seconds(before.ru_stime);
+    return {wall * 1000.0 / static_cast<double>(ticks), cpu / wall};
 }
 
 }  // namespace
@@ -102,5 +133,8 @@ int main(int argc, char** argv) {
     std::printf(
         "median measured/pauses %.4f (target <= 1.02), median CPU %.2f %% (target < 2 %%)\n",
         ratios[ratios.size() / 2], 100.0 * cpuShares[cpuShares.size() / 2]);
+    const auto [ratio, cpuShare] = bareTicks(plan.bytes - 1, plan.pauses.count());
+    std::printf("the machine's own: the same ticks slept bare, measured/pauses %.4f, CPU %.2f %%\n",
+                ratio, 100.0 * cpuShare);
     return 0;
 }
