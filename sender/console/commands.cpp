@@ -157,10 +157,10 @@ class Run {
             }
             sender_.dispatch(Event::control(button));
             if (link_.openFailed() || link_.writeFailed()) {
-                break;
+                return afterSending("not all keys were sent");
             }
         }
-        return afterSending("not all keys were sent");
+        return interrupted() ? interruptedOutcome("the keys were sent") : Outcome{};
     }
 
     Outcome text() {
