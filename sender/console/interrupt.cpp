@@ -7,11 +7,14 @@ namespace morvale::console {
 namespace {
 
 volatile sig_atomic_t interrupts = 0;
+volatile sig_atomic_t lineOpen = 0;
 
 void onInterrupt(int) {
     if (interrupts > 0) {
         static const char kMessage[] = "\nkcsend: stopped at once\n";
-        [[maybe_unused]] const auto written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+        const int skip = lineOpen != 0 ? 0 : 1;
+        [[maybe_unused]] const auto written =
+            ::write(STDERR_FILENO, kMessage + skip, sizeof kMessage - 1 - skip);
         ::_exit(kInterruptedStatus);
     }
     interrupts = 1;
@@ -29,6 +32,10 @@ bool installInterruptHandler() {
 
 bool interrupted() {
     return interrupts != 0;
+}
+
+void setLineOpen(bool open) {
+    lineOpen = open ? 1 : 0;
 }
 
 }  // namespace morvale::console

@@ -14,4 +14,8 @@ bool installInterruptHandler();
 // True once Ctrl+C has been pressed.
 bool interrupted();
 
+// Whether standard error holds an unfinished line (the progress line), which
+// the message of the second Ctrl+C must end first.
+void setLineOpen(bool open);
+
 }  // namespace morvale::console

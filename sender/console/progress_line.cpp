@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "interrupt.h"
+
 namespace morvale::console {
 namespace {
 
@@ -50,6 +52,7 @@ void ProgressLine::start(std::string what, std::string unit, const TransferPlan&
     writing_ = 0;
     drawnWidth_ = 0;
     running_ = true;
+    setLineOpen(true);
     draw();
     // Ctrl+C belongs to the sending thread.
     sigset_t interrupt, saved;
@@ -85,6 +88,7 @@ void ProgressLine::finish() {
     std::lock_guard lock(mutex_);
     draw();
     writeAll(fd_, "\n");
+    setLineOpen(false);
 }
 
 void ProgressLine::redrawLoop() {
