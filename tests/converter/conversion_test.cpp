@@ -91,6 +91,12 @@ TEST_F(Conversion, KeepsTheDirectoryPartAsGiven) {
     EXPECT_EQ(dir.entries(), std::set<std::string>{"KC.KCC"});
 }
 
+TEST_F(Conversion, LowersAUtf8NameByCharacters) {
+    dir.write("Späße-Ä×.KCC", kccBytes(200));
+    expectSuccess(run({"Späße-Ä×.KCC"}));
+    EXPECT_EQ(dir.read("späße-ä×.bin"), kccBytes(200).substr(128));
+}
+
 TEST_F(Conversion, ReplacesALongerOutputWholeAndKeepsItsPermissions) {
     dir.write("SPIEL.KCC", kccBytes(1000));
     dir.write("spiel.bin", std::string(5000, 'x'));
