@@ -8,6 +8,7 @@
 #include "qt_window.h"
 #include "sender.h"
 #include "termios_serial_link.h"
+#include "usage.h"
 
 namespace {
 
@@ -26,6 +27,9 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = morvale::answerInfoOption(argc, argv)) {
+        return *status;
+    }
     if (!displayAvailable()) {
         std::fputs("morvale: no display; start it in a graphical session\n", stderr);
         return 1;
