@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "german_qt_texts.h"
 #include "qt_window.h"
 #include "sender.h"
 #include "termios_serial_link.h"
@@ -35,6 +36,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication application(argc, argv);
+    if (!morvale::ui::useGermanQtTexts()) {
+        std::fputs(
+            "morvale: Qt's German texts not found (qt6-translations-l10n); its dialogs stay "
+            "English\n",
+            stderr);
+    }
     morvale::TermiosSerialLink link;
     morvale::QtWindow window;
     morvale::Sender sender(window, link);
