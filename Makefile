@@ -2,7 +2,8 @@
 #   make          build into build/
 #   make test     install what is missing, build, run every test
 #   make run      install what is missing, build, start morvale
-#   make install  install into $(PREFIX) (default /usr/local)
+#   make install  install what make built into $(PREFIX) (default /usr/local),
+#                 stripped; also under sudo, as it never builds
 
 PREFIX ?= /usr/local
 BUILD ?= build
@@ -25,8 +26,18 @@ run: deps
 	$(MAKE) all
 	$(BUILD)/sender/morvale
 
-install: all
-	cmake --install $(BUILD) --prefix $(PREFIX)
+# Never builds: under sudo that would leave root's files in $(BUILD) and the
+# user's next make would fail on them. CMake writes its list of installed
+# files into $(BUILD); it goes to the folder's owner.
+install:
+	@test -f $(BUILD)/CMakeCache.txt || { \
+	    echo "make install: nothing is built in $(BUILD)/ yet; run 'make' first (without sudo)" >&2; \
+	    exit 1; }
+	@cmake --install $(BUILD) --prefix $(PREFIX) --strip || { \
+	    echo "make install: the build in $(BUILD)/ is incomplete; run 'make' first (without sudo)" >&2; \
+	    exit 1; }
+	@if [ "$$(id -u)" -eq 0 ] && [ -f $(BUILD)/install_manifest.txt ]; then \
+	    chown --reference=$(BUILD) $(BUILD)/install_manifest.txt; fi
 
 clean:
 	rm -rf $(BUILD)
