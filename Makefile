@@ -4,12 +4,13 @@
 #   make run      install what is missing, build, start morvale
 #   make install  install what make built into $(PREFIX) (default /usr/local),
 #                 stripped; also under sudo, as it never builds
+#   make deb      install what is missing, build, make morvale_<version>_<arch>.deb
 
 PREFIX ?= /usr/local
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps test run install clean
+.PHONY: all deps test run install deb clean
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -38,6 +39,14 @@ install:
 	    exit 1; }
 	@if [ "$$(id -u)" -eq 0 ] && [ -f $(BUILD)/install_manifest.txt ]; then \
 	    chown --reference=$(BUILD) $(BUILD)/install_manifest.txt; fi
+
+# The package is put together by CPack as the user; it needs no root.
+deb:
+	sh tools/install-deps deb
+	$(MAKE) all
+	rm -f $(BUILD)/morvale_*.deb
+	cd $(BUILD) && cpack -G DEB
+	mv $(BUILD)/morvale_*.deb .
 
 clean:
 	rm -rf $(BUILD)
