@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "german_qt_texts.h"
 #include "qt_window.h"
 #include "sender.h"
 #include "termios_serial_link.h"
+#include "usage.h"
 
 namespace {
 
@@ -26,11 +28,20 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = morvale::answerInfoOption(argc, argv)) {
+        return *status;
+    }
     if (!displayAvailable()) {
         std::fputs("morvale: no display; start it in a graphical session\n", stderr);
         return 1;
     }
     QApplication application(argc, argv);
+    if (!morvale::ui::useGermanQtTexts()) {
+        std::fputs(
+            "morvale: Qt's German texts not found (qt6-translations-l10n); its dialogs stay "
+            "English\n",
+            stderr);
+    }
     morvale::TermiosSerialLink link;
     morvale::QtWindow window;
     morvale::Sender sender(window, link);
