@@ -23,6 +23,7 @@ class PortNotice : public ::testing::Test {
     ~PortNotice() override { ::unsetenv("MORVALE_COM2"); }
 
     void SetUp() override { ASSERT_TRUE(activate(window)); }
+    void TearDown() override { QToolTip::hideText(); }
 
     QWidget* control(int id) { return window.mainWindow().control(id); }
     void dispatchQueued() {
