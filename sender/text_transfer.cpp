@@ -35,7 +35,6 @@ class TransferWriter {
                    holdReport(state_.portName, kHoldLimit, "the closing line end was not sent"));
         }
     }
-    bool ended() const { return ended_; }
 
   private:
     HeldWrite write(char c, const HoldRule& rule) {

@@ -2,9 +2,9 @@
 // German notices the window shows at the control when a port does not open.
 //
 // The reports, with what to do about it where that is clear:
-//   morvale: COM2 (/dev/ttyS1): Permission denied; add your user to the group 'dialout' and log in
-//   again morvale: COM2 (/dev/ttyS1): is in use by another program morvale: COM2 (/dev/ttyS1): no
-//   such device; set MORVALE_COM2 to the device, for example /dev/ttyUSB0
+//   morvale: COM2 (/dev/ttyS1): is in use by another program
+//   morvale: COM2 (/dev/ttyS1): no such device; set MORVALE_COM2 to the device, for example
+//       /dev/ttyUSB0
 // A device path used as the port name is shown once: "morvale: /dev/pts/3: ...".
 #pragma once
 
