@@ -55,10 +55,10 @@ Script readScript(FuzzedDataProvider& in) {
     return script;
 }
 
-WriteResult answer(const Script& script, int write) {
+WriteResult answer(const Script& script, int write, std::size_t size) {
     const auto fault = script.faultAtWrite.find(write);
     if (fault == script.faultAtWrite.end()) {
-        return {1, false};
+        return {static_cast<std::int32_t>(size), false};
     }
     return {0, fault->second == Fault::DeviceFailed};
 }
@@ -124,8 +124,9 @@ class TransferModel {
     // sent loses its character; a retry after one tick would go here.
     void write(char c) {
         const auto byte = static_cast<std::uint8_t>(c);
-        transcript_.write(std::span(&byte, c == '\0' ? 0 : 1));
-        deviceFailed_ = deviceFailed_ || answer(script_, ++writes_).failed;
+        const std::span bytes(&byte, c == '\0' ? 0 : 1);
+        transcript_.write(bytes);
+        deviceFailed_ = deviceFailed_ || answer(script_, ++writes_, bytes.size()).failed;
     }
 
     Event tick() {
@@ -153,7 +154,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     window.eventAtTick = script.eventAtTick;
     link.openSucceeds = script.portOpens;
     int writes = 0;
-    link.onWrite = [&](std::span<const std::uint8_t>) { return answer(script, ++writes); };
+    link.onWrite = [&](std::span<const std::uint8_t> bytes) {
+        return answer(script, ++writes, bytes.size());
+    };
     morvale::AppState state;
     morvale::sendText(state, window, link, script.text);
 
