@@ -7,12 +7,14 @@
 #   make deb      install what is missing, build, make morvale_<version>_<arch>.deb
 #   make test-sanitize  build into build-sanitize with AddressSanitizer and
 #                 UndefinedBehaviorSanitizer, run every test there
+#   make fuzz     install clang if missing, run each fuzz target FUZZ_SECONDS
 
 PREFIX ?= /usr/local
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps test test-sanitize run install deb clean
+.PHONY: all deps test test-sanitize run install deb clean fuzz
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -63,6 +65,10 @@ deb:
 	rm -f $(BUILD)/morvale_*.deb
 	cd $(BUILD) && cpack -G DEB
 	mv $(BUILD)/morvale_*.deb .
+
+fuzz:
+	sh tools/install-deps fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) sh tools/run-fuzzers
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -25,8 +25,10 @@ std::optional<std::int32_t> askTargetAddress(const AppState& state, Window& wind
     return readHex(*answer);
 }
 
+// The address itself must lie below the ROM too: an empty image would
+// otherwise let the KC be told to load at 0xE000.
 bool fitsBelowRom(std::int32_t address, std::int32_t length) {
-    return address >= 0 && std::int64_t{address} + length <= kRomStart;
+    return address >= 0 && address < kRomStart && std::int64_t{address} + length <= kRomStart;
 }
 
 void setUploadControlsEnabled(Window& window, bool enabled) {

@@ -162,6 +162,9 @@ TEST_F(Upload, RefusesTargetsInTheRom) {
         uploadTo(answer);
         expectRefused();
     }
+    loadImage(0);
+    uploadTo("E000");
+    expectRefused();
 }
 
 TEST_F(Upload, RefusesImageReachingRom) {
