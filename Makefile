@@ -71,4 +71,4 @@ fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) sh tools/run-fuzzers
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz
