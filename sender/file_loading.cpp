@@ -7,6 +7,7 @@
 #include "kcc_header.h"
 #include "latin1_case.h"
 #include "text_lines.h"
+#include "utf8_text.h"
 
 namespace morvale {
 
@@ -14,6 +15,10 @@ namespace {
 
 // A KC image length is a 16-bit value.
 constexpr std::int64_t kLongestImage = 0xFFFF;
+
+void refuseTooLong(Window& window) {
+    window.showMessage("Fehler", "Datei zu gro\xDF!", MessageIcon::None);
+}
 
 std::string extensionOf(const std::string& path) {
     const std::size_t start = path.size() > 4 ? path.size() - 4 : 0;
@@ -27,7 +32,7 @@ void showImageMarker(Window& window, std::string_view marker) {
 
 bool loadRawImage(AppState& state, Window& window, const std::string& path, std::int64_t size) {
     if (size > kLongestImage) {
-        window.showMessage("Fehler", "Datei zu gro\xDF!", MessageIcon::None);
+        refuseTooLong(window);
         return false;
     }
     auto bytes = readFileStart(path, static_cast<std::size_t>(size));
@@ -63,7 +68,13 @@ bool loadContainer(AppState& state, Window& window, const std::string& path,
 }
 
 bool loadText(Window& window, const std::string& path, std::int64_t size) {
-    const auto bytes = readFileStart(path, static_cast<std::size_t>(size));
+    if (size > kLongestText) {
+        refuseTooLong(window);
+        return false;
+    }
+    // One byte more than allowed tells a file that has grown since its size
+    // was asked.
+    const auto bytes = readFileStart(path, static_cast<std::size_t>(kLongestText + 1));
     if (!bytes) {
         return false;
     }
@@ -81,7 +92,17 @@ void loadFile(AppState& state, Window& window) {
 }
 
 bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
-    window.setText(kEditor, editorTextFromFile(bytes));
+    if (static_cast<std::int64_t>(bytes.size()) > kLongestText) {
+        refuseTooLong(window);
+        return false;
+    }
+    if (const auto latin1 = latin1FromUtf8(bytes)) {
+        window.setText(
+            kEditor, editorTextFromFile(
+                         {reinterpret_cast<const std::uint8_t*>(latin1->data()), latin1->size()}));
+    } else {
+        window.setText(kEditor, editorTextFromFile(bytes));
+    }
     return true;
 }
 

@@ -23,13 +23,17 @@ inline constexpr std::string_view kLoadFilter =
 inline constexpr std::string_view kRawImageMarker = "BIN\xC4R";
 inline constexpr std::string_view kKccMarker = "KCC";
 inline constexpr std::string_view kKcbMarker = "KCB";
+// The longest text file loaded: far more than any KC program, and small
+// enough for the editor to take and show at once.
+inline constexpr std::int64_t kLongestText = 1024 * 1024;
 
 // True for the three marker texts, compared exactly.
 bool isImageMarker(std::string_view editorText);
 
 // Asks for a file and loads it. A cancelled dialog, a missing, empty or
-// unreadable file changes nothing; a raw image too long for the KC is
-// refused with a message. After the first successful load the window grows.
+// unreadable file changes nothing; a raw image too long for the KC and a text
+// over 1 MiB are refused with a message. A text that is UTF-8 is loaded as
+// the Latin-1 text it stands for. After the first successful load the window grows.
 void loadFile(AppState& state, Window& window);
 
 // Loads the file at path as loadFile does once the dialog has answered; true
@@ -38,7 +42,9 @@ void loadFile(AppState& state, Window& window);
 bool loadPath(AppState& state, Window& window, const std::string& path);
 
 // Puts a text file's bytes, read elsewhere, into the editor as loading a text
-// file does; true when they were taken.
+// file does (the same size limit and UTF-8 rule); true when they were taken,
+// false, with the window's message and nothing changed, when they are too
+// many.
 bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes);
 
 }  // namespace morvale

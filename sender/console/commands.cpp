@@ -33,13 +33,24 @@ Outcome interruptedOutcome(std::string what) {
     return {kInterruptedStatus, "interrupted; " + std::move(what)};
 }
 
-// The link's report without the window program's name in front.
-std::string linkReason(const std::string& report, std::string_view fallback) {
+// A report of the link or the logic without the window program's name in
+// front.
+std::string withoutOtherName(const std::string& report) {
     constexpr std::string_view kOtherName = "morvale: ";
-    if (report.empty()) {
-        return std::string(fallback);
-    }
     return report.starts_with(kOtherName) ? report.substr(kOtherName.size()) : report;
+}
+
+// The window's notice in UTF-8; 0x96 in it is a dash.
+std::string noticeText(std::string latin1) {
+    std::replace(latin1.begin(), latin1.end(), '\x96', '-');
+    return latin1ToUtf8(latin1);
+}
+
+bool isRawImageName(const std::string& path) {
+    std::string extension = path.size() > 4 ? path.substr(path.size() - 4) : path;
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return extension == ".bin";
 }
 
 std::string hex(std::int32_t value) {
@@ -74,7 +85,9 @@ std::string loadFailure(const std::string& path, int error) {
     }
 }
 
-// Reads all of standard input; nothing when a read fails or Ctrl+C stops it.
+// Reads standard input to its end, or one byte past the longest text a file
+// may hold, which is then refused as such a file is; nothing when a read
+// fails or Ctrl+C stops it.
 std::optional<std::vector<std::uint8_t>> readStandardInput(int& error) {
     std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[65536];
@@ -85,6 +98,9 @@ std::optional<std::vector<std::uint8_t>> readStandardInput(int& error) {
         }
         if (n > 0) {
             bytes.insert(bytes.end(), buffer, buffer + n);
+            if (static_cast<std::int64_t>(bytes.size()) > kLongestText) {
+                return bytes;
+            }
         } else if (errno != EINTR || interrupted()) {
             error = errno;
             return std::nullopt;
@@ -101,7 +117,8 @@ class Run {
           progress_(STDERR_FILENO),
           link_(link, progress_),
           window_([] { return interrupted(); }),
-          sender_(window_, link_) {
+          sender_(window_, link_,
+                  [this](std::string_view line) { heldReports_.emplace_back(line); }) {
         sender_.state().portName = options.port;
     }
 
@@ -134,6 +151,9 @@ class Run {
             return interruptedOutcome("nothing sent");
         }
         sender_.dispatch(Event::menu(kReturnKeyItem));
+        if (auto held = gaveUpWaiting()) {
+            return *held;
+        }
         if (interrupted() && !link_.openFailed() && !link_.writeFailed()) {
             return interruptedOutcome("the command was sent whole");
         }
@@ -156,6 +176,9 @@ class Run {
                                                                     : "not all keys were sent");
             }
             sender_.dispatch(Event::control(button));
+            if (auto held = gaveUpWaiting()) {
+                return *held;
+            }
             if (link_.openFailed() || link_.writeFailed()) {
                 return afterSending("not all keys were sent");
             }
@@ -173,7 +196,9 @@ class Run {
                                      : Outcome{kNotSent, std::string("standard input: ") +
                                                              std::strerror(error)};
             }
-            loadTextBytes(window_, *bytes);
+            if (!loadTextBytes(window_, *bytes)) {
+                return {kNotSent, "standard input: more than 1 MiB, too long for a listing"};
+            }
         } else if (auto failure = load(path)) {
             return *failure;
         }
@@ -221,7 +246,9 @@ class Run {
         for (const std::string& message : window_.messages()) {
             if (message == kTooLong) {
                 return Outcome{kNotSent,
-                               path + ": too long for the KC's memory (over 65,535 bytes)"};
+                               isRawImageName(path)
+                                   ? path + ": too long for the KC's memory (over 65,535 bytes)"
+                                   : path + ": more than 1 MiB, too long for a listing"};
             }
         }
         return Outcome{kNotSent, loadFailure(path, error)};
@@ -252,6 +279,9 @@ class Run {
         }
         if (link_.openFailed() || link_.writeFailed()) {
             return afterSending(partly());
+        }
+        if (auto held = gaveUpWaiting()) {
+            return *held;
         }
         std::size_t shortPieces = 0;
         for (const std::string& message : messages) {
@@ -287,15 +317,32 @@ class Run {
                ") would reach into the KC's ROM at " + hex(kRomStart) + "; nothing sent";
     }
 
-    // The outcome once an operation has returned, from what the link saw.
+    // The outcome once an operation has returned, from what the link saw. The
+    // link's report says in English what the window's notice says in German;
+    // the notice stands in only for a link that reported nothing.
     Outcome afterSending(const std::string& partly) {
         if (link_.openFailed()) {
-            return {kNotSent, linkReason(linkReport_, "the port did not open") + "; nothing sent"};
+            std::string reason = withoutOtherName(linkReport_);
+            if (reason.empty()) {
+                reason = window_.notices().empty() ? std::string("the port did not open")
+                                                   : noticeText(window_.notices().back());
+            }
+            return {kNotSent, reason + "; nothing sent"};
         }
         if (link_.writeFailed()) {
-            return {kNotSent, linkReason(linkReport_, "the device failed") + "; " + partly};
+            const std::string reason = withoutOtherName(linkReport_);
+            return {kNotSent, (reason.empty() ? "the device failed" : reason) + "; " + partly};
         }
         return {};
+    }
+
+    // The outcome when the logic gave up waiting for a line the KC held.
+    std::optional<Outcome> gaveUpWaiting() const {
+        if (heldReports_.empty()) {
+            return std::nullopt;
+        }
+        const std::string reason = withoutOtherName(heldReports_.back());
+        return interrupted() ? interruptedOutcome(reason) : Outcome{kNotSent, reason};
     }
 
     const Options& options_;
@@ -304,6 +351,7 @@ class Run {
     ProgressLine progress_;
     WatchedLink link_;
     ConsoleWindow window_;
+    std::vector<std::string> heldReports_;
     Sender sender_;
 };
 

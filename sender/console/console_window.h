@@ -2,9 +2,9 @@
 //
 // It answers the logic as a user at the window would, from the command line:
 // the file dialog with the file named there, the address prompt with the
-// address given there or else its preset. Message boxes and beeps are kept
-// for the program to report in English once the operation has returned;
-// controls, colours and captions are only remembered.
+// address given there or else its preset. Message boxes, notices at controls
+// and beeps are kept for the program to report in English once the operation
+// has returned; controls, colours and captions are only remembered.
 //
 // Time passes as the logic asks: a tick sleeps until its deadline (there are
 // no window events to wait for). Once a stop is requested (Ctrl+C), every
@@ -36,6 +36,8 @@ class ConsoleWindow final : public Window {
 
     // The texts of the message boxes shown so far, in order.
     const std::vector<std::string>& messages() const { return messages_; }
+    // The notices shown at controls so far (why a port did not open), in order.
+    const std::vector<std::string>& notices() const { return notices_; }
     bool beeped() const { return beeped_; }
 
     std::string text(int controlId) const override;
@@ -52,6 +54,7 @@ class ConsoleWindow final : public Window {
                                        std::string_view preset) override;
     std::string chooseFile(std::string_view title, std::string_view filter) override;
     void beep() override { beeped_ = true; }
+    void showNotice(int, std::string_view latin1) override { notices_.emplace_back(latin1); }
 
     // There is no one to close the window: the loop ends at once.
     Event waitEvent() override { return Event::close(); }
@@ -63,6 +66,7 @@ class ConsoleWindow final : public Window {
     std::string chosenFile_;
     std::optional<std::string> addressAnswer_;
     std::vector<std::string> messages_;
+    std::vector<std::string> notices_;
     bool beeped_ = false;
 };
 

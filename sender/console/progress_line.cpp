@@ -101,7 +101,9 @@ void ProgressLine::redrawLoop() {
 void ProgressLine::draw() {
     const auto now = steady_clock::now();
     std::int64_t done = done_;
-    if (writing_ > 0 && plan_.characterTime.count() > 0) {
+    // A write of one character may run into a held line and send nothing; it
+    // counts once it has returned.
+    if (writing_ > 1 && plan_.characterTime.count() > 0) {
         done += std::min<std::int64_t>(writing_, (now - writeStarted_) / plan_.characterTime);
     }
     const std::int64_t total = std::max<std::int64_t>(plan_.bytes, 1);

@@ -5,7 +5,7 @@
 //
 // A thread of its own redraws it five times a second, so that it keeps
 // moving while one write of 1024 bytes holds the sending thread for 8.5 s;
-// inside a write the bytes done are estimated from the line time. The time
+// inside such a write the bytes done are estimated from the line time. The time
 // left is the transfer's planned length (its pauses and line time) for what
 // is not yet done.
 #pragma once

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "progress_line.h"
 #include "serial_link.h"
@@ -18,6 +19,7 @@ class WatchedLink final : public SerialLink {
     WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
     void close() override { link_.close(); }
     bool isOpen() const override { return link_.isOpen(); }
+    std::string openFailure() const override { return link_.openFailure(); }
 
     std::int64_t written() const { return written_; }
     bool openFailed() const { return openFailed_; }

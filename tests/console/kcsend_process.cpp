@@ -47,7 +47,9 @@ KcsendProcess::KcsendProcess(const std::vector<std::string>& args, const std::st
     ::close(err[1]);
     out_ = out[0];
     err_ = err[0];
-    // Small inputs only: they fit the pipe, so this cannot block.
+    // An input larger than the pipe holds waits here until the child has read
+    // the rest; kcsend reads standard input first, up to one byte past what
+    // it takes.
     std::size_t done = 0;
     while (done < input.size()) {
         const ssize_t n = ::write(in[1], input.data() + done, input.size() - done);

@@ -79,13 +79,13 @@ TEST_F(Kcsend, KeyPressesNamedKeysInAnyCase) {
 }
 
 TEST_F(Kcsend, TextTypesAListingFromAFileOrStandardInput) {
-    const std::string listing = "10 PRINT 1\r\n20 END";
     // The opening carriage return, the lines ending in CR alone, and a final
     // CR for the last line that had none.
-    const Bytes expected = bytesOf("\r10 PRINT 1\r20 END\r");
-    expectSuccess(runKcsend({"text", file("demo.bas", bytesOf(listing))}));
+    const Bytes expected = bytesOf("\r10 PRINT \"\xFC\"\r20 END\r");
+    expectSuccess(runKcsend({"text", file("demo.bas", bytesOf("10 PRINT \"\xFC\"\r\n20 END"))}));
     expectReceived(expected);
-    expectSuccess(runKcsend({"text", "-"}, "10 PRINT 1\n20 END\n"));
+    // Standard input in UTF-8 is typed as Latin-1, as a file is.
+    expectSuccess(runKcsend({"text", "-"}, "10 PRINT \"\xC3\xBC\"\n20 END\n"));
     expectReceived(expected);
 }
 
@@ -143,7 +143,10 @@ TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
 TEST_F(Kcsend, WhatCouldNotBeSentEndsWithStatus1AndOneLine) {
     expectFailure(runKcsend({"text", (dir / "missing.bas").string()}), 1, "no such file");
     expectFailure(runKcsend({"text", file("empty.bas", {})}), 1, "is empty");
-    expectFailure(runKcsend({"upload", file("huge.bin", Bytes(0x10000))}), 1, "too long");
+    expectFailure(runKcsend({"upload", file("huge.bin", Bytes(0x10000))}), 1, "65,535");
+    const std::size_t overMiB = 1024 * 1024 + 1;
+    expectFailure(runKcsend({"text", file("huge.txt", Bytes(overMiB, 'A'))}), 1, "1 MiB");
+    expectFailure(runKcsend({"text", "-"}, std::string(overMiB, 'A')), 1, "1 MiB");
     expectFailure(runKcsend({"-p", "COM7", "key", "brk"}), 1, "COM7");
     expectFailure(runKcsend({"-p", (dir / "no-tty").string(), "type", "run"}), 1, "no-tty");
     EXPECT_FALSE(peer.waitForBytes(1, 100ms));
