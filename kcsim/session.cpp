@@ -47,12 +47,53 @@ void show(const std::string& text) {
     }
 }
 
+namespace {
+
+// Reads what the master has, stamps it and hands it to the KC, holding the
+// line where the schedule says so.
+class Receiver {
+  public:
+    explicit Receiver(SessionParts& parts) : parts_(parts) {}
+
+    // Reads once. Returns the count read, 0 when nothing was waiting, or the
+    // failure of the pseudo-terminal.
+    Result<std::size_t> readOnce(Clock::time_point& lastActivity) {
+        const int master = parts_.pty.master();
+        const ssize_t count =
+            retryOnEintr([&] { return ::read(master, buffer_.data(), buffer_.size()); });
+        if (count < 0 && errno == EAGAIN) {
+            return std::size_t{0};
+        }
+        if (count <= 0) {
+            return failureFromErrno("the line failed", count == 0 ? EIO : errno);
+        }
+        const Clock::time_point now = Clock::now();
+        lastActivity = now;
+        std::string out;
+        for (ssize_t i = 0; i < count; ++i) {
+            const bool lineEnd = parts_.kc.take(buffer_[i], now, out);
+            if (parts_.busy.take(++byteCount_, lineEnd, now)) {
+                if (auto failure = sendFlowControl(master, kXoff)) {
+                    return *failure;
+                }
+            }
+        }
+        show(out);
+        return static_cast<std::size_t>(count);
+    }
+
+  private:
+    SessionParts& parts_;
+    std::uint64_t byteCount_ = 0;
+    std::array<std::uint8_t, 4096> buffer_{};
+};
+
+}  // namespace
+
 std::optional<Failure> serveLine(SessionParts parts) {
     const int master = parts.pty.master();
-    std::uint64_t byteCount = 0;
+    Receiver receiver(parts);
     Clock::time_point lastActivity = Clock::now();
-    std::array<std::uint8_t, 4096> buffer{};
-    std::string out;
 
     for (;;) {
         Clock::time_point now = Clock::now();
@@ -73,6 +114,16 @@ std::optional<Failure> serveLine(SessionParts parts) {
             return failureFromErrno("cannot wait for the line", errno);
         }
         if (fds[2].revents != 0 && takeEndSignal(parts.signalFd)) {
+            // What has arrived by now still belongs in the summary.
+            for (;;) {
+                auto read = receiver.readOnce(lastActivity);
+                if (auto* failure = std::get_if<Failure>(&read)) {
+                    return *failure;
+                }
+                if (std::get<std::size_t>(read) == 0) {
+                    break;
+                }
+            }
             break;
         }
         if (fds[1].revents != 0) {
@@ -81,23 +132,10 @@ std::optional<Failure> serveLine(SessionParts parts) {
         // One read per wake-up, so a peer that never pauses cannot keep the
         // loop from its signals and holds.
         if (fds[0].revents != 0) {
-            const ssize_t count =
-                retryOnEintr([&] { return ::read(master, buffer.data(), buffer.size()); });
-            if (count <= 0 && !(count < 0 && errno == EAGAIN)) {
-                return failureFromErrno("the line failed", count == 0 ? EIO : errno);
+            auto read = receiver.readOnce(lastActivity);
+            if (auto* failure = std::get_if<Failure>(&read)) {
+                return *failure;
             }
-            now = Clock::now();
-            for (ssize_t i = 0; i < count; ++i) {
-                lastActivity = now;
-                const bool lineEnd = parts.kc.take(buffer[i], now, out);
-                if (parts.busy.take(++byteCount, lineEnd, now)) {
-                    if (auto failure = sendFlowControl(master, kXoff)) {
-                        return failure;
-                    }
-                }
-            }
-            show(out);
-            out.clear();
         }
         now = Clock::now();
         if (parts.busy.release(now)) {
@@ -110,9 +148,9 @@ std::optional<Failure> serveLine(SessionParts parts) {
             continue;
         }
         if (parts.kc.writingMemory() && now - lastActivity >= kGiveUpAfter) {
+            std::string out;
             parts.kc.giveUp(out);
             show(out);
-            out.clear();
         }
         if (parts.exitAfterIdle && now - lastActivity >= *parts.exitAfterIdle) {
             break;
