@@ -93,7 +93,7 @@ class ScratchDir {
 
 TEST(Kcsim, ShowsATypedCommandAsTextAndKeyCodesByName) {
     KcsimProcess kcsim({});
-    const std::string command = "LIST \xC4\x07\r";
+    const std::string command = "LIST \xC4\x07\x1BX\r";
     sendOverLink(kcsim.devicePath(), bytesOf(command), true);
     for (const std::uint8_t key :
          {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0x03, 0x13, 0x1A, 0x1F, 0x01, 0x10}) {
@@ -105,9 +105,9 @@ TEST(Kcsim, ShowsATypedCommandAsTextAndKeyCodesByName) {
     const std::string output = kcsim.interrupt();
     EXPECT_EQ(screenLines(output),
               (std::vector<std::string>{
-                  "LIST Ä<07>", "[F1][F2][F3][F4][F5][F6][BRK][STOP][INS][DEL][CLR][HOME]"}))
+                  "LIST Ä<07><1B>X", "[F1][F2][F3][F4][F5][F6][BRK][STOP][INS][DEL][CLR][HOME]"}))
         << output;
-    EXPECT_EQ(summaryCount(output, "characters"), 19u);
+    EXPECT_EQ(summaryCount(output, "characters"), 21u);
     EXPECT_EQ(summaryCount(output, "lines"), 2u);
     EXPECT_EQ(kcsim.exitCode(), 0) << kcsim.error();
 }
