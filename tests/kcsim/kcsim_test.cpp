@@ -68,8 +68,9 @@ std::vector<std::string> screenLines(const std::string& output) {
 std::uint64_t summaryCount(const std::string& output, const std::string& what) {
     std::smatch match;
     const std::regex count("(\\d+) " + what);
-    const std::string summary =
-        output.substr(output.rfind("\nkcsim: ", output.rfind("\nkcsim: ") - 1));
+    // The summary's lines are the only ones after the first that begin so.
+    const std::size_t start = output.find("\nkcsim: ");
+    const std::string summary = start == std::string::npos ? "" : output.substr(start);
     if (!std::regex_search(summary, match, count)) {
         ADD_FAILURE() << "no count of " << what << " in " << summary;
         return 0;
