@@ -80,7 +80,7 @@ void VirtualKc::keystroke(std::uint8_t byte, Clock::time_point at, std::string& 
 void VirtualKc::uploadEnded(std::string& out) {
     const Upload& upload = memoryWrite_.upload();
     if (escapeGap_) {
-        out += ", T " + milliseconds(*escapeGap_) + " after ESC";
+        out += ", T only " + milliseconds(*escapeGap_) + " after ESC";
     }
     escapeGap_.reset();
     if (upload.romBytes > 0) {
