@@ -16,6 +16,7 @@
 
 #include "kcc_header.h"
 #include "kcsim_process.h"
+#include "kcsim_test_support.h"
 #include "termios_serial_link.h"
 
 namespace kcsim::testing {
@@ -52,45 +53,6 @@ void sendBackToBack(const std::string& device, const Bytes& bytes) {
     EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
     ::close(fd);
 }
-
-// The screen's lines, without pace notes and kcsim's own lines.
-std::vector<std::string> screenLines(const std::string& output) {
-    std::vector<std::string> lines;
-    std::istringstream stream(output);
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.starts_with("kcsim: ") && !line.starts_with("  ! ")) {
-            lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
-std::uint64_t summaryCount(const std::string& output, const std::string& what) {
-    std::smatch match;
-    const std::regex count("(\\d+) " + what);
-    // The summary's lines are the only ones after the first that begin so.
-    const std::size_t start = output.find("\nkcsim: ");
-    const std::string summary = start == std::string::npos ? "" : output.substr(start);
-    if (!std::regex_search(summary, match, count)) {
-        ADD_FAILURE() << "no count of " << what << " in " << summary;
-        return 0;
-    }
-    return std::stoull(match[1]);
-}
-
-class ScratchDir {
-  public:
-    ScratchDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kcsim-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
 
 TEST(Kcsim, ShowsATypedCommandAsTextAndKeyCodesByName) {
     KcsimProcess kcsim({});
