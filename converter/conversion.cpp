@@ -61,25 +61,38 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
         return Failure{inputPath, "shorter than the 128-byte KCC header"};
     }
 
+    // Everything below works relative to the output's directory, so a path
+    // that the input's open accepted is never too long for the output.
+    const std::string outputPath = outputPathFor(inputPath);
+    const std::string directory(directoryPart(outputPath));
+    const std::string name(namePart(outputPath));
+    FileDescriptor outputDir(retryOnEintr([&] {
+        return ::open(directory.empty() ? "." : directory.c_str(),
+                      O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }));
+    if (!outputDir.valid()) {
+        return failureFromErrno(outputPath, errno);
+    }
+
     // The rename would replace a write-protected output; refuse instead, as
     // writing into it would be refused.
-    const std::string outputPath = outputPathFor(inputPath);
     struct stat outputStat {};
-    const bool outputExists = ::lstat(outputPath.c_str(), &outputStat) == 0;
+    const bool outputExists =
+        ::fstatat(outputDir.get(), name.c_str(), &outputStat, AT_SYMLINK_NOFOLLOW) == 0;
     const bool outputIsFile = outputExists && S_ISREG(outputStat.st_mode);
-    if (outputIsFile && ::faccessat(AT_FDCWD, outputPath.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (outputIsFile && ::faccessat(outputDir.get(), name.c_str(), W_OK, AT_EACCESS) != 0) {
         return failureFromErrno(outputPath, errno);
     }
 
     TempFile temp;
     if (const int error =
-            temp.create(outputPath, outputMode(outputIsFile ? &outputStat : nullptr))) {
+            temp.create(outputDir.get(), outputMode(outputIsFile ? &outputStat : nullptr))) {
         return failureFromErrno(outputPath, error);
     }
     if (const CopyResult copy = copyToEnd(input.get(), kcc::kHeaderSize, temp.fd()); copy.error) {
         return failureFromErrno(copy.reading ? inputPath : outputPath, copy.error);
     }
-    if (const int error = temp.commit(outputPath)) {
+    if (const int error = temp.commit(name)) {
         return failureFromErrno(outputPath, error);
     }
     return std::nullopt;

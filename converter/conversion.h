@@ -1,10 +1,13 @@
 // The conversion of one KCC file into its raw memory image.
 //
 // The input is opened by the path as given and never written. Everything from
-// byte 128 to its end is streamed into a temporary file beside the output,
-// which is flushed and then renamed over the output: an existing output is
-// either replaced whole or, on any failure, left exactly as it was. The header
-// is not interpreted; its address fields play no part.
+// byte 128 to its end is streamed into a temporary file in the output's
+// directory (temp_file.h), which is flushed and then takes the output's name:
+// an existing output is either replaced whole or, on any failure, left
+// exactly as it was. The output's directory is opened once and everything
+// there is done relative to it, so any input path the system can open has an
+// output path that works too. The header is not interpreted; its address
+// fields play no part.
 #pragma once
 
 #include <optional>
@@ -18,7 +21,7 @@ namespace kccstrip {
 // success; otherwise what failed, with no output written or changed: an
 // empty path, a name not ending in ".kcc", an input that cannot be opened, is
 // no regular file or is shorter than the 128-byte header, an existing output
-// without write permission, or a failed write, flush or rename.
+// without write permission, or a failed write, flush, link or rename.
 std::optional<Failure> convertKcc(const std::string& inputPath);
 
 }  // namespace kccstrip

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "byte_peek.h"
 #include "file_descriptor.h"
 
 namespace kccstrip {
@@ -57,7 +58,13 @@ void readUpToLineEnd(int fd) {
             --count;
             continue;
         }
-        if (got <= 0 || byte == '\r' || byte == '\n') {
+        if (got <= 0 || byte == '\n') {
+            return;
+        }
+        if (byte == '\r') {
+            if (peekByteNow(fd) == '\n') {
+                retryOnEintr([&] { return ::read(fd, &byte, 1); });
+            }
             return;
         }
     }

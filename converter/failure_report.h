@@ -19,9 +19,13 @@ void reportFailure(const Failure& failure);
 
 // Waits for one line on `fd` and discards it. At a terminal, switched to line
 // mode with echo for the wait, that is until Enter. From a file or pipe, up
-// to the first CR or LF, the end of input, or 4096 bytes, whichever comes
-// first; nothing behind the line end is consumed. Returns at once when `fd`
-// cannot be read.
+// to the first line end (CR, LF or the pair CR LF), the end of input, or 4096
+// bytes, whichever comes first; nothing behind the line end is consumed.
+// The LF of a pair is taken only when it is there already with its CR, so
+// that a writer that ends its line with a lone CR and waits is not waited
+// for in turn: a pair written at once, as a line end is, always arrives
+// whole, since pipes deliver a write of up to PIPE_BUF bytes in one piece.
+// Returns at once when `fd` cannot be read.
 void waitForLine(int fd);
 
 }  // namespace kccstrip

@@ -7,10 +7,14 @@
 #include "failure_report.h"
 #include "signal_cleanup.h"
 #include "standard_streams.h"
+#include "usage.h"
 
 int main(int argc, char** argv) {
     kccstrip::prepareStandardStreams();
     kccstrip::installSignalCleanup();
+    if (const auto status = kccstrip::answerInfoOption(argc, argv)) {
+        return *status;
+    }
 
     const std::string inputPath = argc > 1 ? argv[1] : "";
     if (const auto failure = kccstrip::convertKcc(inputPath)) {

@@ -1,5 +1,6 @@
 #include "output_path.h"
 
+#include "file_name_case.h"
 #include "latin1_case.h"
 
 namespace kccstrip {
@@ -23,9 +24,13 @@ std::string_view directoryPart(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash + 1);
 }
 
+std::string_view namePart(std::string_view path) {
+    return path.substr(directoryPart(path).size());
+}
+
 std::string outputPathFor(std::string_view inputPath) {
     const std::string_view directory = directoryPart(inputPath);
-    const std::string name = kcc::lowerLatin1(inputPath.substr(directory.size()));
+    const std::string name = lowerFileName(namePart(inputPath));
 
     std::string output(directory);
     for (std::size_t i = 0; i < name.size();) {

@@ -1,9 +1,10 @@
 // The path rules: which inputs are KCC files, and where their image goes.
 //
-// Paths are byte strings (Latin-1 on a KC user's machine). Only the file name
-// is lower-cased and rewritten; the directory part is left exactly as given,
-// because on a case-sensitive file system a changed directory name would name
-// another directory.
+// Paths are byte strings: UTF-8 or Latin-1 (see lowerFileName). Only the file
+// name is lower-cased and rewritten; the directory part is left exactly as
+// given, because on a case-sensitive file system a changed directory name
+// would name another directory. Pure functions over strings, without access
+// to the file system.
 #pragma once
 
 #include <string>
@@ -18,8 +19,12 @@ bool hasKccExtension(std::string_view path);
 // Everything up to and including the last '/'; empty when there is none.
 std::string_view directoryPart(std::string_view path);
 
+// Everything after the last '/'.
+std::string_view namePart(std::string_view path);
+
 // The output path for `inputPath`: its directory part unchanged, then its file
-// name lower-cased with every ".kcc" (scanning left to right) made ".bin".
+// name lower-cased (lowerFileName) with every ".kcc", scanning left to right,
+// made ".bin". As long as `inputPath` in bytes.
 std::string outputPathFor(std::string_view inputPath);
 
 }  // namespace kccstrip

@@ -1,24 +1,36 @@
 #include "signal_cleanup.h"
 
 #include <climits>
+#include <csignal>
 #include <cstring>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace kccstrip {
 
 namespace {
 
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process, apart from SIGKILL and
+// the real-time signals, which are added by range.
+constexpr int kEndingSignals[] = {
+    SIGHUP,    SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+    SIGFPE,    SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+    SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS,
+};
 
 // Written only while the signals are blocked, read only by the handler.
-char cleanupPath[PATH_MAX];
+int cleanupDir = -1;
+char cleanupName[NAME_MAX + 1];
 volatile sig_atomic_t cleanupArmed = 0;
 
 sigset_t cleanupSignalSet() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signal : kCleanupSignals) {
+    for (int signal : kEndingSignals) {
+        sigaddset(&set, signal);
+    }
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) {
         sigaddset(&set, signal);
     }
     return set;
@@ -26,7 +38,7 @@ sigset_t cleanupSignalSet() {
 
 extern "C" void removeAndRaise(int signal) {
     if (cleanupArmed) {
-        unlink(cleanupPath);
+        unlinkat(cleanupDir, cleanupName, 0);
     }
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
@@ -43,13 +55,15 @@ extern "C" void removeAndRaise(int signal) {
 }  // namespace
 
 void installSignalCleanup() {
+    std::signal(SIGXFSZ, SIG_IGN);
+
     struct sigaction action {};
     action.sa_handler = removeAndRaise;
     action.sa_mask = cleanupSignalSet();
-    for (int signal : kCleanupSignals) {
+    for (int signal = 1; signal <= SIGRTMAX; ++signal) {
         struct sigaction previous {};
-        sigaction(signal, nullptr, &previous);
-        if (previous.sa_handler != SIG_IGN) {
+        if (sigismember(&action.sa_mask, signal) == 1 &&
+            sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
             sigaction(signal, &action, nullptr);
         }
     }
@@ -64,17 +78,18 @@ SignalBlock::~SignalBlock() {
     sigprocmask(SIG_SETMASK, &previous_, nullptr);
 }
 
-bool registerCleanupPath(const char* path) {
-    const std::size_t length = std::strlen(path);
-    if (length >= sizeof cleanupPath) {
+bool registerCleanupFile(int dir, const char* name) {
+    const std::size_t length = std::strlen(name);
+    if (length >= sizeof cleanupName) {
         return false;
     }
-    std::memcpy(cleanupPath, path, length + 1);
+    std::memcpy(cleanupName, name, length + 1);
+    cleanupDir = dir;
     cleanupArmed = 1;
     return true;
 }
 
-void clearCleanupPath() {
+void clearCleanupFile() {
     cleanupArmed = 0;
 }
 

@@ -7,6 +7,7 @@
 #include "kcc_header.h"
 #include "latin1_case.h"
 #include "text_lines.h"
+#include "utf8_text.h"
 
 namespace morvale {
 
@@ -14,6 +15,13 @@ namespace {
 
 // A KC image length is a 16-bit value.
 constexpr std::int64_t kLongestImage = 0xFFFF;
+// Far more than any KC program, and small enough for the editor to take
+// and show at once.
+constexpr std::int64_t kLongestText = 1024 * 1024;
+
+void refuseTooLong(Window& window) {
+    window.showMessage("Fehler", "Datei zu gro\xDF!", MessageIcon::None);
+}
 
 std::string extensionOf(const std::string& path) {
     const std::size_t start = path.size() > 4 ? path.size() - 4 : 0;
@@ -27,7 +35,7 @@ void showImageMarker(Window& window, std::string_view marker) {
 
 bool loadRawImage(AppState& state, Window& window, const std::string& path, std::int64_t size) {
     if (size > kLongestImage) {
-        window.showMessage("Fehler", "Datei zu gro\xDF!", MessageIcon::None);
+        refuseTooLong(window);
         return false;
     }
     auto bytes = readFileStart(path, static_cast<std::size_t>(size));
@@ -62,12 +70,30 @@ bool loadContainer(AppState& state, Window& window, const std::string& path,
     return true;
 }
 
+// A listing saved as UTF-8 is taken as the Latin-1 text it stands for;
+// anything else byte for byte.
 bool loadText(Window& window, const std::string& path, std::int64_t size) {
-    const auto bytes = readFileStart(path, static_cast<std::size_t>(size));
+    if (size > kLongestText) {
+        refuseTooLong(window);
+        return false;
+    }
+    // One byte more than allowed tells a file that has grown since its size
+    // was asked.
+    const auto bytes = readFileStart(path, static_cast<std::size_t>(kLongestText + 1));
     if (!bytes) {
         return false;
     }
-    window.setText(kEditor, editorTextFromFile(*bytes));
+    if (static_cast<std::int64_t>(bytes->size()) > kLongestText) {
+        refuseTooLong(window);
+        return false;
+    }
+    if (const auto latin1 = latin1FromUtf8(*bytes)) {
+        window.setText(
+            kEditor, editorTextFromFile(
+                         {reinterpret_cast<const std::uint8_t*>(latin1->data()), latin1->size()}));
+    } else {
+        window.setText(kEditor, editorTextFromFile(*bytes));
+    }
     return true;
 }
 

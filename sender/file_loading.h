@@ -25,8 +25,9 @@ inline constexpr std::string_view kKcbMarker = "KCB";
 bool isImageMarker(std::string_view editorText);
 
 // Asks for a file and loads it. A cancelled dialog, a missing, empty or
-// unreadable file changes nothing; a raw image too long for the KC is
-// refused with a message. After the first successful load the window grows.
+// unreadable file changes nothing; a raw image too long for the KC and a text
+// over 1 MiB are refused with a message. A text that is UTF-8 is loaded as
+// the Latin-1 text it stands for. After the first successful load the window grows.
 void loadFile(AppState& state, Window& window);
 
 }  // namespace morvale

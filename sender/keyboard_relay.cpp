@@ -25,26 +25,62 @@ std::optional<std::uint8_t> keyCode(int controlId) {
     return kKeyCodes[controlId - kFirstKeyButton];
 }
 
-void sendCommandLine(const AppState& state, Window& window, SerialLink& link) {
-    if (link.open(state.portName, kKeyboardLine)) {
-        const std::string command = window.text(kCommandLine);
-        for (const char& c : command) {
-            link.writeText({&c, 1});
+void sendCommandLine(const AppState& state, Window& window, SerialLink& link,
+                     const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
+    if (!link.open(state.portName, kKeyboardLine)) {
+        showOpenFailure(window, link, kCommandLine);
+        return;
+    }
+    const HoldRule rule{.abortable = false, .limit = holdLimit};
+    const std::string command = window.text(kCommandLine) + '\r';
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        const HeldWrite outcome = writeThroughHold(link, window, command[i], rule);
+        if (outcome == HeldWrite::GaveUp) {
+            report(diagnostics,
+                   holdReport(state.portName, holdLimit, "the rest of the command was not sent"));
+        }
+        if (outcome != HeldWrite::Sent) {
+            break;
+        }
+        if (i + 1 < command.size()) {
             pauseTicks(window, kTicksAfterCharacter);
         }
-        link.writeText("\r");
-        link.close();
     }
+    link.close();
     window.setText(kCommandLine, "");
 }
 
-void sendKey(const AppState& state, SerialLink& link, int controlId) {
+void sendKey(const AppState& state, Window& window, SerialLink& link, int controlId,
+             const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
     const auto code = keyCode(controlId);
-    if (!code || !link.open(state.portName, kKeyboardLine)) {
+    if (!code) {
         return;
     }
-    link.writeBytes({&*code, 1});
+    if (!link.open(state.portName, kKeyboardLine)) {
+        showOpenFailure(window, link, controlId);
+        return;
+    }
+    const HoldRule rule{.abortable = false, .limit = holdLimit};
+    if (writeThroughHold(link, window, static_cast<char>(*code), rule) == HeldWrite::GaveUp) {
+        report(diagnostics, holdReport(state.portName, holdLimit, "the key was not sent"));
+    }
     link.close();
+}
+
+std::string holdReport(std::string_view portName, std::chrono::milliseconds limit,
+                       std::string_view consequence) {
+    const auto ms = limit.count();
+    const std::string held =
+        ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+    return "morvale: " + std::string(portName) + ": the KC has held the line (XOFF) for " + held +
+           "; " + std::string(consequence);
+}
+
+void showOpenFailure(Window& window, const SerialLink& link, int controlId) {
+    const std::string reason = link.openFailure();
+    if (!reason.empty()) {
+        window.showNotice(controlId, reason);
+    }
 }
 
 void setKeyButtonsEnabled(Window& window, bool enabled) {

@@ -25,8 +25,10 @@ std::optional<std::int32_t> askTargetAddress(const AppState& state, Window& wind
     return readHex(*answer);
 }
 
+// The address itself must lie below the ROM too: an empty image would
+// otherwise let the KC be told to load at 0xE000.
 bool fitsBelowRom(std::int32_t address, std::int32_t length) {
-    return address >= 0 && std::int64_t{address} + length <= kRomStart;
+    return address >= 0 && address < kRomStart && std::int64_t{address} + length <= kRomStart;
 }
 
 void setUploadControlsEnabled(Window& window, bool enabled) {
@@ -36,9 +38,9 @@ void setUploadControlsEnabled(Window& window, bool enabled) {
     setKeyButtonsEnabled(window, enabled);
 }
 
-// Writes the pieces of one upload. A device failure is reported once and
-// ends the upload; a short write (the KC held the line too long) is reported
-// for each piece and the upload goes on.
+// Writes the pieces of one upload. A device that fails is gone: that is
+// reported once and ends the upload. A short write (the KC held the line too
+// long) is reported for each piece and the upload goes on.
 class UploadWriter {
   public:
     UploadWriter(Window& window, SerialLink& link) : window_(window), link_(link) {}
@@ -66,7 +68,8 @@ class UploadWriter {
   private:
     void fail() {
         stopped_ = true;
-        reportNotEmpty();
+        window_.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!",
+                            MessageIcon::None);
     }
     void reportNotEmpty() {
         window_.showMessage("Fehler", "Sendespeicher nicht leer!", MessageIcon::None);
@@ -123,6 +126,7 @@ void uploadImage(AppState& state, Window& window, SerialLink& link) {
     header[5] = lengthField[1];
 
     if (!link.open(state.portName, kUploadLine)) {
+        showOpenFailure(window, link, kSendButton);
         return;
     }
     const std::string marker = window.text(kEditor);

@@ -17,8 +17,8 @@ inline constexpr std::int32_t kRomStart = 0xE000;
 
 // Asks for the target address (preset to the load address) and uploads the
 // data buffer's dataLength bytes there. A cancelled prompt, a target that is
-// negative or would reach into the ROM (refused with a warning), or a port
-// that does not open send nothing. The data buffer, data length and load
+// negative, in the ROM or would reach into it (refused with a warning), or a
+// port that does not open send nothing. The data buffer, data length and load
 // address stay as they are.
 void uploadImage(AppState& state, Window& window, SerialLink& link);
 

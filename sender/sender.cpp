@@ -1,5 +1,8 @@
 #include "sender.h"
 
+#include <iostream>
+#include <utility>
+
 #include "file_loading.h"
 #include "keyboard_relay.h"
 #include "memory_upload.h"
@@ -13,7 +16,11 @@ constexpr int kDefaultPortItem = 2;  // "COM2"
 
 }  // namespace
 
-Sender::Sender(Window& window, SerialLink& link) : window_(window), link_(link) {
+Sender::Sender(Window& window, SerialLink& link, DiagnosticSink diagnostics)
+    : window_(window), link_(link), diagnostics_(std::move(diagnostics)) {
+    if (!diagnostics_) {
+        diagnostics_ = [](std::string_view line) { std::cerr << line << '\n'; };
+    }
     choosePort(kDefaultPortItem);
 }
 
@@ -29,7 +36,7 @@ void Sender::dispatch(const Event& event) {
         case Event::Kind::Menu:
             if (event.id == kReturnKeyItem) {
                 if (window_.focusedControl() == kCommandLine) {
-                    sendCommandLine(state_, window_, link_);
+                    sendCommandLine(state_, window_, link_, diagnostics_);
                 }
             } else if (event.id >= kFirstPortItem && event.id <= kLastPortItem) {
                 choosePort(event.id);
@@ -41,7 +48,7 @@ void Sender::dispatch(const Event& event) {
             } else if (event.id == kSendButton) {
                 sendEditorContent();
             } else if (keyCode(event.id)) {
-                sendKey(state_, link_, event.id);
+                sendKey(state_, window_, link_, event.id, diagnostics_);
             }
             break;
         case Event::Kind::Close:
@@ -63,7 +70,7 @@ void Sender::sendEditorContent() {
     if (isImageMarker(text)) {
         uploadImage(state_, window_, link_);
     } else {
-        sendText(state_, window_, link_, text);
+        sendText(state_, window_, link_, text, diagnostics_);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "diagnostic_sink.h"
 #include "serial_link.h"
 #include "window.h"
 
@@ -11,7 +12,9 @@ namespace morvale {
 
 class Sender {
   public:
-    Sender(Window& window, SerialLink& link);
+    // Lines for diagnostics (a held line given up) go to the sink; with
+    // none, to standard error.
+    Sender(Window& window, SerialLink& link, DiagnosticSink diagnostics = {});
 
     // Waits for events and dispatches each until a close request arrives.
     void run();
@@ -28,6 +31,7 @@ class Sender {
     AppState state_;
     Window& window_;
     SerialLink& link_;
+    DiagnosticSink diagnostics_;
 };
 
 }  // namespace morvale

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace morvale {
@@ -41,6 +42,10 @@ class SerialLink {
     // Closes the port; does nothing when none is open.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Why the last open failed, as a German Latin-1 text for the user (in
+    // which 0x96 is a dash); empty when it did not fail or the link cannot
+    // tell.
+    virtual std::string openFailure() const { return {}; }
 
     // Writes a text's bytes up to (not including) its first zero byte.
     WriteResult writeText(std::string_view latin1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "held_write.h"
 #include "keyboard_relay.h"
 #include "pause.h"
 
@@ -16,21 +17,47 @@ constexpr int kShortPause = 6;
 constexpr int kLongPause = 50;
 constexpr int kLineMark = 40;
 
-// Writes for one transfer and remembers whether the device failed.
+// Writes the characters of one transfer through holds, and ends it for good
+// when the device fails or the user gives up a closing line end.
 class TransferWriter {
   public:
-    explicit TransferWriter(SerialLink& link) : link_(link) {}
+    TransferWriter(Window& window, SerialLink& link, const AppState& state,
+                   const DiagnosticSink& diagnostics)
+        : window_(window), link_(link), state_(state), diagnostics_(diagnostics) {}
 
-    void write(char c) {
-        if (link_.writeText({&c, 1}).failed) {
-            deviceFailed_ = true;
+    // A character of the text; a click during a hold aborts.
+    HeldWrite type(char c) { return write(c, HoldRule{.abortable = true}); }
+    // A closing line end; a click during a hold, or the hold limit, gives it
+    // up.
+    void closeLine() {
+        if (write('\r', HoldRule{.abortable = true, .limit = kHoldLimit}) == HeldWrite::GaveUp) {
+            report(diagnostics_,
+                   holdReport(state_.portName, kHoldLimit, "the closing line end was not sent"));
         }
     }
-    bool deviceFailed() const { return deviceFailed_; }
 
   private:
+    HeldWrite write(char c, const HoldRule& rule) {
+        if (ended_) {
+            return HeldWrite::DeviceFailed;
+        }
+        const HeldWrite outcome = writeThroughHold(link_, window_, c, rule);
+        if (outcome == HeldWrite::DeviceFailed) {
+            window_.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!",
+                                MessageIcon::None);
+        }
+        if (outcome == HeldWrite::DeviceFailed ||
+            (outcome != HeldWrite::Sent && rule.limit != Clock::duration::max())) {
+            ended_ = true;
+        }
+        return outcome;
+    }
+
+    Window& window_;
     SerialLink& link_;
-    bool deviceFailed_ = false;
+    const AppState& state_;
+    const DiagnosticSink& diagnostics_;
+    bool ended_ = false;
 };
 
 void enterSendingLook(Window& window) {
@@ -67,12 +94,14 @@ bool endsWithLineEnd(std::string_view text) {
 
 }  // namespace
 
-void sendText(AppState& state, Window& window, SerialLink& link, std::string_view editorText) {
+void sendText(AppState& state, Window& window, SerialLink& link, std::string_view editorText,
+              const DiagnosticSink& diagnostics) {
     if (editorText.empty()) {
         window.beep();
         return;
     }
     if (!link.open(state.portName, kKeyboardLine)) {
+        showOpenFailure(window, link, kSendButton);
         return;
     }
     enterSendingLook(window);
@@ -81,16 +110,18 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
     std::string text(editorText);
     std::erase(text, '\n');
 
-    TransferWriter writer(link);
-    writer.write('\r');
-    // A click while the KC wakes up is dropped with the other events.
-    pauseTicks(window, kLongPause);
+    TransferWriter writer(window, link, state, diagnostics);
+    HeldWrite outcome = writer.type('\r');
+    if (outcome == HeldWrite::Sent) {
+        // A click while the KC wakes up is dropped with the other events.
+        pauseTicks(window, kLongPause);
+    }
 
     int lineCount = 0;
-    for (std::size_t i = 0; i < text.size() && !writer.deviceFailed(); ++i) {
+    for (std::size_t i = 0; i < text.size() && outcome == HeldWrite::Sent; ++i) {
         const char c = text[i];
-        writer.write(c);
-        if (writer.deviceFailed()) {
+        outcome = writer.type(c);
+        if (outcome != HeldWrite::Sent) {
             break;
         }
         int ticks = kShortPause;
@@ -103,14 +134,16 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
             ticks = kLongPause;
         }
         if (pauseAfterCharacter(window, ticks)) {
-            state.sending = false;
-            writer.write('\r');
-            break;
+            outcome = HeldWrite::Aborted;
         }
+    }
+    if (outcome == HeldWrite::Aborted) {
+        state.sending = false;
+        writer.closeLine();
     }
 
     if (!endsWithLineEnd(text)) {
-        writer.write('\r');
+        writer.closeLine();
     }
     link.close();
     state.sending = false;

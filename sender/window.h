@@ -85,6 +85,10 @@ class Window {
     // patterns separated by ';'. The chosen path, or empty when cancelled.
     virtual std::string chooseFile(std::string_view title, std::string_view filter) = 0;
     virtual void beep() = 0;
+    // Shows a short notice at a control for about five seconds, without
+    // waiting (a tool tip). The byte 0x96 in it is a dash ("–"), as in the
+    // Windows code page; the notices use no other byte of 0x80 to 0x9F.
+    virtual void showNotice(int controlId, std::string_view latin1) = 0;
 
     // Waits without limit for the next application event.
     virtual Event waitEvent() = 0;

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "utf8_text.h"
+
 namespace morvale {
 namespace {
 
@@ -42,6 +44,16 @@ std::string deviceHint(const PortDevice& port) {
     return "; set " + port.environment + " to the device, for example /dev/ttyUSB0";
 }
 
+// The system's reason as Latin-1: under a UTF-8 locale it may be translated.
+std::string systemReason(int error) {
+    const std::string reason = std::strerror(error);
+    const auto latin1 =
+        latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
+    return latin1 ? *latin1 : reason;
+}
+
+constexpr const char* kDash = " \x96 ";
+
 }  // namespace
 
 std::string openFailureMessage(const PortDevice& port, int error) {
@@ -70,6 +82,43 @@ std::string openFailureMessage(const PortDevice& port, int error) {
             return prefix(port) + "does not take the line settings";
         default:
             return prefix(port) + std::strerror(error);
+    }
+}
+
+std::string openFailureNotice(const PortDevice& port, int error) {
+    if (port.name.empty()) {
+        return "Keine Schnittstelle gew\xE4hlt";
+    }
+    if (port.path.empty()) {
+        return port.name + " gibt es nicht";
+    }
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return "Keine Berechtigung f\xFCr " + port.path + kDash + "Benutzer zur Gruppe " +
+                   deviceGroup(port.path) + " hinzuf\xFCgen und neu anmelden";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return port.path + " wird von einem anderen Programm benutzt";
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+        case EIO: {
+            std::string notice =
+                (port.path == port.name ? port.path : port.name + " (" + port.path + ")") +
+                " gibt es nicht";
+            if (!port.environment.empty()) {
+                notice += kDash + port.environment + " auf das Ger\xE4t setzen, z. B. /dev/ttyUSB0";
+            }
+            return notice;
+        }
+        case ENOTTY:
+            return port.path + " ist keine serielle Schnittstelle";
+        default:
+            return port.path +
+                   " l\xE4sst sich nicht \xF6"
+                   "ffnen: " +
+                   systemReason(error);
     }
 }
 

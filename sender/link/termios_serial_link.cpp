@@ -331,6 +331,11 @@ void TermiosSerialLink::report(const std::string& line) const {
     diagnostics_(line);
 }
 
+void TermiosSerialLink::reportOpenFailure(const PortDevice& device, int error) {
+    report(openFailureMessage(device, error));
+    openFailure_ = openFailureNotice(device, error);
+}
+
 void TermiosSerialLink::release(int fd) {
     ::ioctl(fd, TIOCNXCL);
     ::flock(fd, LOCK_UN);
@@ -340,13 +345,13 @@ void TermiosSerialLink::release(int fd) {
 bool TermiosSerialLink::open(std::string_view portName, const LineSettings& settings) {
     PortDevice device = portDevice(portName);
     if (device.path.empty()) {
-        report(openFailureMessage(device, 0));
+        reportOpenFailure(device, 0);
         return false;
     }
     const int fd = restartInterrupted(
         [&] { return ::open(device.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0) {
-        report(openFailureMessage(device, errno));
+        reportOpenFailure(device, errno);
         return false;
     }
     // The flock comes before TIOCEXCL: a second open of a device that this
@@ -355,13 +360,13 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     if (restartInterrupted([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
         const int error = errno;
         ::close(fd);
-        report(openFailureMessage(device, error));
+        reportOpenFailure(device, error);
         return false;
     }
     int error = ::ioctl(fd, TIOCEXCL) == 0 ? setUpLine(fd, settings) : errno;
     if (error != 0) {
         release(fd);
-        report(openFailureMessage(device, error));
+        reportOpenFailure(device, error);
         return false;
     }
 
@@ -370,6 +375,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     device_ = std::move(device);
     characterNs_ = characterTime(settings);
     writeFailureReported_ = false;
+    openFailure_.clear();
     return true;
 }
 

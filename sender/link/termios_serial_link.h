@@ -28,24 +28,23 @@
 //
 // Failures are results, never exceptions. Each failed open, and the first
 // failed write of each open port, is reported as one line to a diagnostic
-// sink (standard error unless another is given), never in the window.
+// sink (standard error unless another is given); why an open failed is also
+// kept, in German, for the window to show (openFailure()).
 //
 // Not thread-safe: one thread opens, writes and closes.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <string_view>
 
+#include "diagnostic_sink.h"
 #include "port_device.h"
 #include "serial_link.h"
 
 struct termios;
 
 namespace morvale {
-
-// Receives one line of diagnostics, without its line end.
-using DiagnosticSink = std::function<void(std::string_view line)>;
 
 // The signal that bounds waits in a write: the first real-time signal after
 // those the C library keeps for itself, plus two.
@@ -75,9 +74,11 @@ class TermiosSerialLink final : public SerialLink {
     // port is open. Cannot fail.
     void close() override;
     bool isOpen() const override { return fd_ >= 0; }
+    std::string openFailure() const override { return openFailure_; }
 
   private:
     void report(const std::string& line) const;
+    void reportOpenFailure(const PortDevice& device, int error);
     static void release(int fd);
 
     DiagnosticSink diagnostics_;
@@ -85,6 +86,7 @@ class TermiosSerialLink final : public SerialLink {
     PortDevice device_;
     std::int64_t characterNs_ = 0;
     bool writeFailureReported_ = false;
+    std::string openFailure_;  // for the window, from the last open that failed
 };
 
 // The terminal settings that open writes to a port whose present settings

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QToolTip>
 
 #include "address_prompt.h"
 #include "command_line.h"
@@ -16,6 +17,12 @@
 #include "main_window.h"
 
 namespace morvale {
+
+namespace {
+
+constexpr int kNoticeMilliseconds = 5000;
+
+}  // namespace
 
 QtWindow::QtWindow(bool show)
     : mainWindow_(std::make_unique<ui::MainWindow>()),
@@ -152,6 +159,18 @@ std::string QtWindow::chooseFile(std::string_view title, std::string_view filter
 
 void QtWindow::beep() {
     ui::beep();
+}
+
+void QtWindow::showNotice(int controlId, std::string_view latin1) {
+    QWidget* control = mainWindow_->control(controlId);
+    if (control == nullptr) {
+        return;
+    }
+    QString text = ui::fromLatin1(latin1);
+    text.replace(QChar(0x96), QChar(0x2013));
+    // Below the control's left end, where its own tool tip would show.
+    const QPoint at = control->mapToGlobal(QPoint(0, control->height()));
+    QToolTip::showText(at, text, control, QRect(), kNoticeMilliseconds);
 }
 
 Event QtWindow::waitEvent() {

@@ -50,6 +50,7 @@ class QtWindow : public Window {
                                        std::string_view preset) override;
     std::string chooseFile(std::string_view title, std::string_view filter) override;
     void beep() override;
+    void showNotice(int controlId, std::string_view latin1) override;
 
     Event waitEvent() override;
     Event waitEventUntil(Clock::time_point deadline) override;

@@ -47,17 +47,42 @@ TEST(FailureReport, EndsTheWaitAtOnceWithoutInput) {
     ::close(writeOnly);
 }
 
-TEST(FailureReport, ConsumesStdinOnlyUpToTheFirstLineEnd) {
+// What standard input holds, and what the wait must leave of it.
+constexpr std::pair<std::string_view, std::string_view> kLineEnds[] = {
+    {"x\nmore", "more"},  {"x\rmore\n", "more\n"}, {"x\r\nmore", "more"},
+    {"\r\n\r\n", "\r\n"}, {"\n\r\n", "\r\n"},      {"x\r", ""},
+    {"no end", ""},
+};
+
+TEST(FailureReport, ConsumesAFileOnlyUpToTheFirstLineEnd) {
     const ScratchDir dir;
-    for (const auto& [text, consumed] : {std::pair<std::string, off_t>{"x\nmore", 2},
-                                         {"x\rmore\n", 2},
-                                         {"\n\n", 1},
-                                         {"no end", 6}}) {
-        dir.write("stdin", text);
+    for (const auto& [text, rest] : kLineEnds) {
+        dir.write("stdin", std::string(text));
         const int fd = ::open((dir / "stdin").c_str(), O_RDONLY | O_CLOEXEC);
         EXPECT_EQ(failWith(Stdin::Fd, fd).exitCode, 1);
-        EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), consumed) << text;  // the offset is shared
+        // The offset is shared with the child.
+        EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), static_cast<off_t>(text.size() - rest.size())) << text;
         ::close(fd);
+    }
+}
+
+// The writer stays open, as that of a script waiting for the converter: the
+// wait ends at a line end without a further byte, at a lone CR too.
+TEST(FailureReport, ConsumesAPipeOnlyUpToTheFirstLineEnd) {
+    for (const auto& [text, rest] : kLineEnds) {
+        if (text == "no end") {
+            continue;  // would wait for the line, as it should
+        }
+        int pipe[2];
+        ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        ASSERT_EQ(::write(pipe[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        EXPECT_EQ(failWith(Stdin::Fd, pipe[0]).exitCode, 1) << text;
+        ::close(pipe[1]);
+        std::string left(16, '\0');
+        left.resize(
+            static_cast<std::size_t>(std::max<ssize_t>(::read(pipe[0], left.data(), 16), 0)));
+        EXPECT_EQ(left, rest) << text;
+        ::close(pipe[0]);
     }
 }
 

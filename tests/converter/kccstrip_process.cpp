@@ -56,12 +56,17 @@ KccstripProcess::KccstripProcess(const RunOptions& options) {
         }
         ::dup2(options.stdoutFd >= 0 ? options.stdoutFd : out[1], 1);
         ::dup2(err[1], 2);
-        // A process started from a terminal has the default actions.
-        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        // A process started from a shell has the default actions, none
+        // blocked; core files would land in the test's directory.
+        for (int signal = 1; signal <= SIGRTMAX; ++signal) {
             std::signal(signal, SIG_DFL);
         }
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
         if (options.fileSizeLimit >= 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
                                static_cast<rlim_t>(options.fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);

@@ -26,7 +26,7 @@ struct RunOptions {
     int stdinFd = -1;
     int stdoutFd = -1;          // captured through a pipe when negative
     bool unprivileged = false;  // as uid/gid 65534 when the tests run as root
-    long fileSizeLimit = -1;    // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
+    long fileSizeLimit = -1;    // RLIMIT_FSIZE in bytes, as `ulimit -f` sets it
 };
 
 struct RunResult {

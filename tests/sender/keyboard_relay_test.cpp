@@ -45,13 +45,15 @@ TEST_F(KeyboardRelay, ReturnOutsideTheCommandLineSendsNothing) {
     EXPECT_EQ(window.text(kCommandLine), "RUN");
 }
 
-TEST_F(KeyboardRelay, PortThatDoesNotOpenStillEmptiesTheCommandLine) {
+TEST_F(KeyboardRelay, PortThatDoesNotOpenKeepsTheCommandAndSaysWhyThere) {
     link.openSucceeds = false;
     window.texts[kCommandLine] = "RUN";
     sender.dispatch(Event::menu(kReturnKeyItem));
     EXPECT_EQ(transcript.line(), "");
-    EXPECT_EQ(window.text(kCommandLine), "");
+    EXPECT_EQ(window.text(kCommandLine), "RUN");
     EXPECT_EQ(window.ticks, 0);
+    EXPECT_EQ(window.notices,
+              (std::vector<std::pair<int, std::string>>{{kCommandLine, "COM2 gibt es nicht"}}));
 }
 
 TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
@@ -68,10 +70,12 @@ TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
     EXPECT_FALSE(keyCode(kSendButton));
 }
 
-TEST_F(KeyboardRelay, KeyButtonWithoutPortSendsNothing) {
+TEST_F(KeyboardRelay, KeyButtonWithoutPortSendsNothingAndSaysWhyThere) {
     link.openSucceeds = false;
     click(10);
     EXPECT_TRUE(link.sent.empty());
+    EXPECT_EQ(window.notices,
+              (std::vector<std::pair<int, std::string>>{{10, "COM2 gibt es nicht"}}));
 }
 
 using Dispatch = SenderTest;

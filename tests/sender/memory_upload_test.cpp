@@ -162,6 +162,9 @@ TEST_F(Upload, RefusesTargetsInTheRom) {
         uploadTo(answer);
         expectRefused();
     }
+    loadImage(0);
+    uploadTo("E000");
+    expectRefused();
 }
 
 TEST_F(Upload, RefusesImageReachingRom) {
@@ -200,11 +203,12 @@ TEST_F(Upload, CancelledPromptSendsNothing) {
     EXPECT_EQ(window.text(kEditor), "KCC");
 }
 
-TEST_F(Upload, PortThatDoesNotOpenLeavesTheControlsAlone) {
+TEST_F(Upload, PortThatDoesNotOpenLeavesTheControlsAloneAndSaysWhyAtTheSendButton) {
     loadImage(10);
     link.openSucceeds = false;
     uploadTo("200");
-    EXPECT_EQ(transcript.entries(), std::vector<std::string>{"open COM2 1024 failed"});
+    EXPECT_EQ(transcript.entries(),
+              (std::vector<std::string>{"open COM2 1024 failed", "notice 2 COM2 gibt es nicht"}));
     EXPECT_TRUE(window.messages.empty());
 }
 

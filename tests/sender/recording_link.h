@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "serial_link.h"
@@ -15,6 +16,7 @@ class RecordingLink final : public SerialLink {
     explicit RecordingLink(Transcript& transcript) : transcript_(transcript) {}
 
     bool openSucceeds = true;
+    std::string failureText = "COM2 gibt es nicht";  // openFailure() after a failed open
     // Decides each write's result; by default every byte is written.
     std::function<WriteResult(std::span<const std::uint8_t>)> onWrite;
 
@@ -25,6 +27,7 @@ class RecordingLink final : public SerialLink {
     WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
     void close() override;
     bool isOpen() const override { return open_; }
+    std::string openFailure() const override { return openSucceeds ? "" : failureText; }
 
   private:
     Transcript& transcript_;

@@ -68,6 +68,11 @@ void ScriptedWindow::beep() {
     transcript_.add("beep");
 }
 
+void ScriptedWindow::showNotice(int controlId, std::string_view latin1) {
+    notices.emplace_back(controlId, std::string(latin1));
+    transcript_.add("notice " + std::to_string(controlId) + " " + std::string(latin1));
+}
+
 Event ScriptedWindow::waitEvent() {
     if (events.empty()) {
         return Event::close();  // a script that runs out ends the program

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "transcript.h"
@@ -53,7 +54,8 @@ class ScriptedWindow final : public Window {
     std::vector<Clock::time_point> tickDeadlines;
     std::vector<ShownMessage> messages;
     std::vector<AskedText> prompts;
-    std::vector<std::string> fileDialogs;  // title|filter of each dialog
+    std::vector<std::string> fileDialogs;              // title|filter of each dialog
+    std::vector<std::pair<int, std::string>> notices;  // control id, text
 
     bool isEnabled(int id) const;
 
@@ -69,6 +71,7 @@ class ScriptedWindow final : public Window {
                                        std::string_view preset) override;
     std::string chooseFile(std::string_view title, std::string_view filter) override;
     void beep() override;
+    void showNotice(int controlId, std::string_view latin1) override;
     Event waitEvent() override;
     Event waitEventUntil(Clock::time_point deadline) override;
 

@@ -68,10 +68,11 @@ TEST_F(TextTransfer, EmptyEditorOnlyBeeps) {
     EXPECT_EQ(transcript.entries().size(), 1u);
 }
 
-TEST_F(TextTransfer, PortThatDoesNotOpenLeavesEverythingAlone) {
+TEST_F(TextTransfer, PortThatDoesNotOpenLeavesEverythingAloneAndSaysWhyAtTheSendButton) {
     link.openSucceeds = false;
     send("10 END\r\n");
-    EXPECT_EQ(transcript.entries(), std::vector<std::string>{"open COM2 512 failed"});
+    EXPECT_EQ(transcript.entries(),
+              (std::vector<std::string>{"open COM2 512 failed", "notice 2 COM2 gibt es nicht"}));
     EXPECT_EQ(window.beeps, 0);
 }
 

@@ -49,12 +49,19 @@ PtyPeer::PtyPeer() {
 }
 
 PtyPeer::~PtyPeer() {
+    vanish();
+    ::close(wake_);
+    ::close(slave_);
+}
+
+void PtyPeer::vanish() {
+    if (!reader_.joinable()) {
+        return;
+    }
     const std::uint64_t one = 1;
     while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
     }
     reader_.join();
-    ::close(wake_);
-    ::close(slave_);
     ::close(master_);
 }
 

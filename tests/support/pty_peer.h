@@ -64,6 +64,10 @@ class PtyPeer {
     bool waitForBytes(std::size_t count, std::chrono::milliseconds timeout) const;
     // Forgets what was received so far.
     void clear();
+    // The KC's end is unplugged: the master closes, and the program's writes
+    // to the slave fail from now on. What arrived before stays readable
+    // through received().
+    void vanish();
 
   private:
     void readLoop();

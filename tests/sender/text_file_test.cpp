@@ -1,0 +1,93 @@
+// Loading text files: the size limit and listings saved as UTF-8.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sender_fixture.h"
+#include "utf8_text.h"
+
+namespace morvale::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TextFile : public SenderTest {
+  protected:
+    TextFile() {
+        std::string pattern = (fs::temp_directory_path() / "morvale-text-XXXXXX").string();
+        directory_ = ::mkdtemp(pattern.data());
+    }
+    ~TextFile() override { fs::remove_all(directory_); }
+
+    // Writes the bytes to a .bas file and loads it.
+    void load(std::string_view bytes) {
+        const std::string path = directory_ + "/listing.bas";
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
+        window.chosenFiles.push_back(path);
+        click(kLoadButton);
+    }
+
+    std::string directory_;
+};
+
+TEST_F(TextFile, OverOneMebibyteIsRefusedAndNothingChanges) {
+    window.texts[kEditor] = "10 END\r\n";
+    load(std::string(1024 * 1024 + 1, 'A'));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].title, "Fehler");
+    EXPECT_EQ(window.messages[0].text, "Datei zu gro\xDF!");
+    EXPECT_EQ(window.text(kEditor), "10 END\r\n");
+    EXPECT_EQ(window.growCount, 0);
+
+    load(std::string(1024 * 1024 - 2, 'A') + "\r\n");
+    EXPECT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.text(kEditor).size(), 1024u * 1024u);
+    EXPECT_EQ(window.growCount, 1);
+}
+
+TEST_F(TextFile, UtfEightListingLoadsAsTheLatinOneTextItStandsFor) {
+    // A byte-order mark, "Grüße", a euro sign beyond Latin-1.
+    load(
+        "\xEF\xBB\xBF"
+        "10 PRINT \"Gr\xC3\xBC\xC3\x9F"
+        "e\"\n20 REM \xE2\x82\xAC\n");
+    EXPECT_EQ(window.text(kEditor),
+              "10 PRINT \"Gr\xFC\xDF"
+              "e\"\r\n20 REM ?\r\n");
+}
+
+TEST_F(TextFile, EveryOtherFileLoadsByteForByte) {
+    // Latin-1 "Grüße": 0xFC 0xDF is no UTF-8 sequence.
+    load(
+        "10 PRINT \"Gr\xFC\xDF"
+        "e\"\n");
+    EXPECT_EQ(window.text(kEditor),
+              "10 PRINT \"Gr\xFC\xDF"
+              "e\"\r\n");
+    // A byte-order mark in front of Latin-1 stays.
+    load(
+        "\xEF\xBB\xBF"
+        "A\xC4\n");
+    EXPECT_EQ(window.text(kEditor),
+              "\xEF\xBB\xBF"
+              "A\xC4\r\n");
+}
+
+TEST(Utf8Text, OnlyValidUtfEightWithAMultiByteSequenceCounts) {
+    const auto convert = [](std::string_view text) {
+        return latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    };
+    EXPECT_FALSE(convert("plain ASCII"));
+    EXPECT_FALSE(convert("\xC0\xAF"));          // overlong '/'
+    EXPECT_FALSE(convert("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(convert("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+    EXPECT_FALSE(convert("\xC3"));              // cut short
+    EXPECT_EQ(convert("\xC3\xBF\xC4\x80\xF0\x9F\x98\x80"), "\xFF??");
+    EXPECT_EQ(convert("\xEF\xBB\xBF"), "");
+}
+
+}  // namespace
+}  // namespace morvale::testing
