@@ -1,11 +1,13 @@
 // The built kcsim as a process, fed over its pseudo-terminal by the sender's
-// real serial link and by a raw writer that never pauses. Bytes and order
+// real serial link (alone, or under the sender's text transfer) and by a raw
+// writer that never pauses. Bytes and order
 // are checked, never the far end's timing, except the pace watch's counts for
 // a peer so fast that they are certain.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -17,6 +19,8 @@
 #include "kcc_header.h"
 #include "kcsim_process.h"
 #include "kcsim_test_support.h"
+#include "scripted_window.h"
+#include "sender.h"
 #include "termios_serial_link.h"
 
 namespace kcsim::testing {
@@ -85,6 +89,28 @@ TEST(Kcsim, ShowsAListingLineByLine) {
               (std::vector<std::string>{"", "10 PRINT \"HALLO\"", "20 GOTO 10"}))
         << output;
     EXPECT_EQ(summaryCount(output, "lines"), 3u);
+}
+
+TEST(Kcsim, BusyKcStillGetsTheWholeListingFromTheSender) {
+    // Each hold outlasts the link's write time-out for one byte.
+    KcsimProcess kcsim({"--busy-after-cr", "400"});
+    ::setenv("MORVALE_COM2", kcsim.devicePath().c_str(), 1);
+    morvale::testing::Transcript transcript;
+    morvale::testing::ScriptedWindow window{transcript};
+    window.realTime = true;
+    morvale::TermiosSerialLink link;
+    morvale::Sender sender{window, link};
+    window.texts[morvale::kEditor] = "10 PRINT \"HALLO\"\r\n20 GOTO 10\r\n";
+    sender.dispatch(morvale::Event::control(morvale::kSendButton));
+    ::unsetenv("MORVALE_COM2");
+    ASSERT_TRUE(kcsim.waitForOutput("GOTO 10\n"));
+
+    const std::string output = kcsim.interrupt();
+    EXPECT_EQ(screenLines(output),
+              (std::vector<std::string>{"", "10 PRINT \"HALLO\"", "20 GOTO 10"}))
+        << output;
+    EXPECT_GE(summaryCount(output, "holds?"), 1u);
+    EXPECT_TRUE(window.messages.empty());
 }
 
 TEST(Kcsim, SavesAnUploadAsAKccFileWithTheImageSentAndDumpsTheMemory) {
