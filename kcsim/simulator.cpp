@@ -12,10 +12,20 @@ namespace kcsim {
 
 namespace {
 
-std::optional<Failure> dumpMemory(const std::string& path, const MemoryWrite::Memory& memory) {
+// Opened before the line is served, so a dump that cannot be written is
+// known before anything has been sent.
+Result<UniqueFd> openDump(const std::string& path) {
     UniqueFd file(retryOnEintr(
         [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }));
-    int error = file.valid() ? writeAll(file.get(), memory.data(), memory.size()) : errno;
+    if (!file.valid()) {
+        return failureFromErrno("cannot write the memory to " + path, errno);
+    }
+    return file;
+}
+
+std::optional<Failure> dumpMemory(UniqueFd file, const std::string& path,
+                                  const MemoryWrite::Memory& memory) {
+    int error = writeAll(file.get(), memory.data(), memory.size());
     if (error == 0) {
         error = file.close();
     }
@@ -38,6 +48,14 @@ std::optional<Failure> runSimulator(const Options& options) {
             return failure;
         }
         saver.emplace(options.saveDir);
+    }
+    UniqueFd dump;
+    if (!options.dumpFile.empty()) {
+        auto opened = openDump(options.dumpFile);
+        if (auto* failure = std::get_if<Failure>(&opened)) {
+            return *failure;
+        }
+        dump = std::move(std::get<UniqueFd>(opened));
     }
     auto opened = PtyOwner::open();
     if (auto* failure = std::get_if<Failure>(&opened)) {
@@ -65,8 +83,8 @@ std::optional<Failure> runSimulator(const Options& options) {
     if (lineFailure) {
         return lineFailure;
     }
-    if (!options.dumpFile.empty()) {
-        return dumpMemory(options.dumpFile, kc.memory());
+    if (dump.valid()) {
+        return dumpMemory(std::move(dump), options.dumpFile, kc.memory());
     }
     return std::nullopt;
 }
