@@ -2,6 +2,7 @@
 #   make          build into build/
 #   make test     install what is missing, build, run every test
 #   make run      install what is missing, build, start morvale
+#   make demo     the same, with morvale sending to kcsim, a virtual KC, in this terminal
 #   make install  install what make built into $(PREFIX) (default /usr/local),
 #                 stripped; also under sudo, as it never builds
 #   make deb      install what is missing, build, make morvale_<version>_<arch>.deb
@@ -14,7 +15,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps test test-sanitize run install deb clean fuzz
+.PHONY: all deps test test-sanitize run demo install deb clean fuzz
 
 all:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -44,6 +45,10 @@ test-sanitize: deps
 run: deps
 	$(MAKE) all
 	$(BUILD)/sender/morvale
+
+demo: deps
+	$(MAKE) all
+	sh tools/demo $(BUILD)
 
 # Never builds: under sudo that would leave root's files in $(BUILD) and the
 # user's next make would fail on them. CMake writes its list of installed

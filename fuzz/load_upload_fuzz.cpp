@@ -57,6 +57,7 @@ constexpr std::size_t kLongestRawImage = 0xFFFF;
 constexpr std::int64_t kRomStart = 0xE000;
 constexpr std::size_t kPieceSize = 1024;
 const std::string kBufferNotEmpty = "Sendespeicher nicht leer!";
+const std::string kDeviceGone = "Verbindung zur Schnittstelle unterbrochen!";
 
 struct Message {
     std::string title;
@@ -80,6 +81,7 @@ struct Model {
     bool editorEnabled = true;
     int loads = 0;
     std::vector<Message> messages;
+    int notices = 0;
 
     void load(const FileName& file, const Bytes& bytes) {
         if (bytes.empty()) {
@@ -106,8 +108,8 @@ struct Model {
                 break;
             }
             case Kind::Text:
-                editor =
-                    editorTextOfFile({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+                editor = editorTextOfFile(
+                    textOfFile({reinterpret_cast<const char*>(bytes.data()), bytes.size()}));
                 ++loads;
                 return;
         }
@@ -136,6 +138,7 @@ struct Model {
                            static_cast<std::uint8_t>(length >> 8)};
         std::copy(six.begin(), six.end(), header.begin());
         if (!upload.portOpens) {
+            ++notices;  // at the send button
             return {};
         }
         std::vector<Bytes> planned = {{six[0]}, Bytes(six.begin() + 1, six.end())};
@@ -152,9 +155,10 @@ struct Model {
             if (static_cast<int>(writes.size()) != upload.faultyWrite) {
                 continue;
             }
-            // A device that fails is reported once and ends the upload.
+            // A device that fails, on any write, is reported once and ends
+            // the upload.
             if (upload.deviceFails) {
-                messages.push_back({"Fehler", kBufferNotEmpty, morvale::MessageIcon::None});
+                messages.push_back({"Fehler", kDeviceGone, morvale::MessageIcon::None});
                 break;
             }
             // A short piece is reported and the upload goes on; the header's
@@ -220,6 +224,10 @@ void expectSameState(const Model& model, const morvale::AppState& state,
         expectTrue(
             Message{shownMessage.title, shownMessage.text, shownMessage.icon} == model.messages[i],
             "message");
+    }
+    expectEqual(window.notices.size(), model.notices, "a notice for each port that did not open");
+    for (const auto& notice : window.notices) {
+        expectEqual(notice.first, morvale::kSendButton, "the notice at the send button");
     }
     for (const int id : {morvale::kLoadButton, morvale::kSendButton, morvale::kCommandLine,
                          morvale::kFirstKeyButton, morvale::kLastKeyButton}) {

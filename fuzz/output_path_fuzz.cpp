@@ -3,9 +3,9 @@
 // Input: the path given on the command line, any bytes.
 // Model: a path is a KCC file when its last four bytes, lower-cased, are
 // ".kcc". The output keeps the directory part (up to the last '/') byte for
-// byte; its file name is the input's name lower-cased with every ".kcc" made
-// ".bin", left to right. So a KCC file's output ends in ".bin" and is never
-// the input itself.
+// byte; its file name is the input's name lower-cased (by characters when it
+// is valid UTF-8) with every ".kcc" made ".bin", left to right. So a KCC
+// file's output ends in ".bin" and is never the input itself.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,9 +19,36 @@ using namespace fuzz;
 
 namespace {
 
-// The name rule: lower-case every byte, then replace the ".kcc"s.
+// A name of valid UTF-8 lowered character by character: A-Z and U+00C0 to
+// U+00DE but U+00D7 to their small letters, 0x20 up, written as UTF-8 again.
+// Any other name byte by byte.
+std::string loweredName(std::string_view name) {
+    const auto characters = utf8Characters(name);
+    if (!characters) {
+        return lowered(name);
+    }
+    std::string result;
+    for (char32_t c : *characters) {
+        if (('A' <= c && c <= 'Z') || (0xC0 <= c && c <= 0xDE && c != 0xD7)) {
+            c += 0x20;
+        }
+        if (c < 0x80) {
+            result += static_cast<char>(c);
+            continue;
+        }
+        const int more = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        static constexpr unsigned kLead[] = {0, 0xC0, 0xE0, 0xF0};
+        result += static_cast<char>(kLead[more] | c >> 6 * more);
+        for (int k = more - 1; k >= 0; --k) {
+            result += static_cast<char>(0x80 | ((c >> 6 * k) & 0x3F));
+        }
+    }
+    return result;
+}
+
+// The name rule: lower-case the name, then replace the ".kcc"s.
 std::string outputName(std::string_view name) {
-    const std::string lower = lowered(name);
+    const std::string lower = loweredName(name);
     std::string result;
     std::size_t at = 0;
     for (std::size_t found; (found = lower.find(".kcc", at)) != std::string::npos; at = found + 4) {

@@ -5,8 +5,10 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fuzz {
 
@@ -61,7 +63,8 @@ inline std::int32_t readHexAnswer(std::string_view answer) {
 // A line ends at CR, LF, CR LF, a zero byte or the end of the file; each line
 // is stored with CR LF after it. After a CR only an LF belongs to the same
 // line end, so LF CR is two line ends; a line end at the very end of the file
-// adds no empty line. The bytes are taken as they are.
+// adds no empty line. The bytes are taken as they are; a file loads as the
+// lines of textOfFile.
 inline std::string editorTextOfFile(std::string_view file) {
     std::string text;
     std::size_t at = 0;
@@ -81,6 +84,59 @@ inline std::string editorTextOfFile(std::string_view file) {
             line += c;
         }
         text += line + "\r\n";
+    }
+    return text;
+}
+
+// The characters of well-formed UTF-8, or nothing for a stray or missing
+// continuation byte, a longer form than needed, a surrogate, or a character
+// beyond U+10FFFF.
+inline std::optional<std::vector<char32_t>> utf8Characters(std::string_view text) {
+    static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    std::vector<char32_t> characters;
+    for (std::size_t at = 0; at < text.size();) {
+        const unsigned char lead = text[at];
+        const std::size_t length = lead < 0x80   ? 1
+                                   : lead < 0xC0 ? 0
+                                   : lead < 0xE0 ? 2
+                                   : lead < 0xF0 ? 3
+                                   : lead < 0xF8 ? 4
+                                                 : 0;
+        if (length == 0 || text.size() - at < length) {
+            return std::nullopt;
+        }
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = text[at + k];
+            if ((next & 0xC0) != 0x80) {
+                return std::nullopt;
+            }
+            c = c << 6 | (next & 0x3F);
+        }
+        if (c < kSmallest[length] || c > 0x10FFFF || (0xD800 <= c && c <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        characters.push_back(c);
+        at += length;
+    }
+    return characters;
+}
+
+// The Latin-1 text a text file is loaded as: a file of valid UTF-8 with at
+// least one multi-byte sequence stands for its characters, each up to U+00FF
+// as that byte and every other as '?', a byte-order mark at the start
+// dropped. Any other file is its bytes.
+inline std::string textOfFile(std::string_view file) {
+    const auto characters = utf8Characters(file);
+    if (!characters || characters->size() == file.size()) {
+        return std::string(file);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < characters->size(); ++i) {
+        const char32_t c = (*characters)[i];
+        if (i > 0 || c != 0xFEFF) {
+            text += c <= 0xFF ? static_cast<char>(c) : '?';
+        }
     }
     return text;
 }

@@ -2,9 +2,9 @@
 // fuzzed moments, through the real transfer over window and link doubles.
 //
 // Input (FuzzedDataProvider): from the end, whether the port opens, up to
-// four events at chosen ticks, up to four faulty writes (timed out with
-// nothing sent, or the device failed), then the editor's text (up to 512
-// bytes) from the front.
+// four events at chosen ticks, up to four faults (a hold: a run of writes
+// timed out with nothing sent, or one write finding the device failed), then
+// the editor's text (up to 512 bytes) from the front.
 // Model: the transfer's steps below, producing the line the doubles record:
 // the bytes written and the ticks between them.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -48,7 +48,14 @@ Script readScript(FuzzedDataProvider& in) {
     }
     for (int n = in.ConsumeIntegralInRange(0, 4); n > 0; --n) {
         const int write = in.ConsumeIntegralInRange(1, 400);
-        script.faultAtWrite[write] = in.ConsumeBool() ? Fault::DeviceFailed : Fault::TimedOut;
+        if (in.ConsumeIntegralInRange(0, 3) == 0) {
+            script.faultAtWrite[write] = Fault::DeviceFailed;
+            continue;
+        }
+        // A hold: this many tries in a row time out.
+        for (int held = in.ConsumeIntegralInRange(1, 30); held > 0; --held) {
+            script.faultAtWrite.try_emplace(write + held - 1, Fault::TimedOut);
+        }
     }
     // A few lines show every rule; longer texts only slow the runs down.
     script.text = in.ConsumeBytesAsString(512);
@@ -78,19 +85,16 @@ class TransferModel {
                 text += c;
             }
         }
-        write('\r');
+        Outcome outcome = write('\r');
         // The KC wakes up; a click now is dropped with every other event.
-        for (int k = 0; k < 50; ++k) {
+        for (int k = 0; k < 50 && outcome == Outcome::Sent; ++k) {
             tick();
         }
         int lineCount = 0;
-        for (const char c : text) {
-            // A device that failed ends the loop.
-            if (deviceFailed_) {
-                break;
-            }
-            write(c);
-            if (deviceFailed_) {
+        for (std::size_t i = 0; i < text.size() && outcome == Outcome::Sent; ++i) {
+            const char c = text[i];
+            outcome = write(c);
+            if (outcome != Outcome::Sent) {
                 break;
             }
             int pause = 6;
@@ -102,31 +106,61 @@ class TransferModel {
                 lineCount = 0;
                 pause = 50;
             }
-            bool aborted = false;
-            for (int k = 0; k < pause && !aborted; ++k) {
-                aborted = tick().isClick(morvale::kSendButton);
+            for (int k = 0; k < pause && outcome == Outcome::Sent; ++k) {
+                if (tick().isClick(morvale::kSendButton)) {
+                    outcome = Outcome::Aborted;
+                }
             }
-            if (aborted) {
-                write('\r');
-                break;
-            }
+        }
+        if (outcome == Outcome::Aborted) {
+            closeLine();
         }
         const std::size_t last = text.find_last_not_of(' ');
         if (last == std::string::npos || text[last] != '\r') {
-            write('\r');
+            closeLine();
         }
         return transcript_.line();
     }
 
+    bool deviceFailed() const { return deviceFailed_; }
+
   private:
-    // One character on the line. Text is written up to a zero byte, so a
-    // zero byte is a write of nothing. A write that timed out with nothing
-    // sent loses its character; a retry after one tick would go here.
-    void write(char c) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        const std::span bytes(&byte, c == '\0' ? 0 : 1);
-        transcript_.write(bytes);
-        deviceFailed_ = deviceFailed_ || answer(script_, ++writes_, bytes.size()).failed;
+    enum class Outcome { Sent, Failed, Aborted };
+
+    // One character on the line. A zero byte is skipped. A write that timed
+    // out with nothing sent is tried again after one tick, until it leaves,
+    // the device fails (nothing more is written then), or that tick brings a
+    // click on the send button.
+    Outcome write(char c) {
+        if (ended_) {
+            return Outcome::Failed;
+        }
+        if (c == '\0') {
+            return Outcome::Sent;
+        }
+        for (;;) {
+            const auto byte = static_cast<std::uint8_t>(c);
+            transcript_.write(std::span(&byte, 1));
+            const WriteResult result = answer(script_, ++writes_, 1);
+            if (result.failed) {
+                deviceFailed_ = ended_ = true;
+                return Outcome::Failed;
+            }
+            if (result.written > 0) {
+                return Outcome::Sent;
+            }
+            if (tick().isClick(morvale::kSendButton)) {
+                return Outcome::Aborted;
+            }
+        }
+    }
+
+    // A closing line end that does not leave ends the writing. Its 10 s
+    // limit is never reached here: a script holds the line for a few ticks.
+    void closeLine() {
+        if (write('\r') != Outcome::Sent) {
+            ended_ = true;
+        }
     }
 
     Event tick() {
@@ -139,6 +173,7 @@ class TransferModel {
     morvale::testing::Transcript transcript_;
     int ticks_ = 0;
     int writes_ = 0;
+    bool ended_ = false;
     bool deviceFailed_ = false;
 };
 
@@ -160,9 +195,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     morvale::AppState state;
     morvale::sendText(state, window, link, script.text);
 
-    expectEqual(transcript.line(), TransferModel(script).line(), "bytes and ticks on the line");
     expectEqual(window.beeps, script.text.empty() ? 1 : 0, "a beep for an empty text only");
     expectTrue(!link.isOpen() && !state.sending, "the port closed and the transfer over");
+    TransferModel model(script);
+    expectEqual(transcript.line(), model.line(), "bytes and ticks on the line");
+    expectEqual(window.messages.size(), model.deviceFailed() ? 1 : 0,
+                "one message for a device that failed");
+    for (const auto& message : window.messages) {
+        expectTrue(message.title == "Fehler" &&
+                       message.text == "Verbindung zur Schnittstelle unterbrochen!" &&
+                       message.icon == morvale::MessageIcon::None,
+                   "the message for a device that failed");
+    }
+    expectEqual(window.notices.size(), script.portOpens || script.text.empty() ? 0 : 1,
+                "a notice for a port that does not open");
+    if (!window.notices.empty()) {
+        expectEqual(window.notices[0].first, morvale::kSendButton, "the notice at the send button");
+    }
     if (!script.text.empty() && script.portOpens) {
         expectEqual(window.text(morvale::kSendButton), std::string("Senden"), "caption");
         expectTrue(window.background == morvale::Rgb{0xFF, 0xFF, 0xFF}, "white editor");

@@ -20,7 +20,7 @@ fail() {
 DESTDIR=$dest cmake --install "$build" --prefix /usr --strip >/dev/null || exit 1
 usr=$dest/usr
 
-for file in bin/morvale bin/kcsend bin/kccstrip \
+for file in bin/morvale bin/kcsend bin/kccstrip bin/kcsim \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/scalable/apps/$id.svg \
     share/icons/hicolor/48x48/apps/$id.png share/icons/hicolor/128x128/apps/$id.png \

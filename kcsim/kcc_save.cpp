@@ -1,0 +1,89 @@
+#include "kcc_save.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "latin1_case.h"
+#include "unique_fd.h"
+
+namespace kcsim {
+
+namespace {
+
+constexpr std::size_t kNameField = 8;
+constexpr std::size_t kTypeOffset = 8;
+constexpr std::size_t kAddressCountOffset = 16;
+constexpr std::size_t kLoadOffset = 17;
+constexpr std::size_t kEndOffset = 19;
+
+void putLittleEndian16(std::uint16_t value, std::uint8_t* at) {
+    at[0] = static_cast<std::uint8_t>(value & 0xFF);
+    at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+}  // namespace
+
+std::array<std::uint8_t, kcc::kHeaderSize> kccHeader(const std::string& name,
+                                                     const kcc::KccHeader& addresses) {
+    std::array<std::uint8_t, kcc::kHeaderSize> header{};
+    std::fill_n(header.begin(), kNameField, ' ');
+    const std::string capitals = kcc::upperLatin1(name.substr(0, kNameField));
+    std::copy(capitals.begin(), capitals.end(), header.begin());
+    std::copy_n("KCC", 3, header.begin() + kTypeOffset);
+    header[kAddressCountOffset] = 2;
+    putLittleEndian16(addresses.loadAddress, &header[kLoadOffset]);
+    putLittleEndian16(addresses.endAddress, &header[kEndOffset]);
+    return header;
+}
+
+Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::uint8_t> image) {
+    const std::uint32_t end = address + static_cast<std::uint32_t>(image.size());
+    if (end > 0xFFFF) {
+        return Failure{"not saved: the image reaches past FFFF"};
+    }
+    for (;; ++next_) {
+        const std::string name = "upload" + std::to_string(next_);
+        const std::string path = directory_ + "/" + name + ".kcc";
+        UniqueFd file(retryOnEintr(
+            [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); }));
+        if (!file.valid() && errno == EEXIST) {
+            continue;
+        }
+        if (!file.valid()) {
+            return failureFromErrno("cannot save " + path, errno);
+        }
+        ++next_;
+        const auto header =
+            kccHeader(name, kcc::KccHeader{address, static_cast<std::uint16_t>(end)});
+        int error = writeAll(file.get(), header.data(), header.size());
+        if (error == 0) {
+            error = writeAll(file.get(), image.data(), image.size());
+        }
+        if (error == 0) {
+            error = file.close();
+        }
+        if (error != 0) {
+            ::unlink(path.c_str());
+            return failureFromErrno("cannot save " + path, error);
+        }
+        return path;
+    }
+}
+
+std::optional<Failure> prepareSaveDirectory(const std::string& directory) {
+    if (::mkdir(directory.c_str(), 0777) == 0) {
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (errno == EEXIST && ::stat(directory.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        return std::nullopt;
+    }
+    return failureFromErrno("cannot use " + directory + " for the uploads",
+                            errno == EEXIST ? ENOTDIR : errno);
+}
+
+}  // namespace kcsim

@@ -1,0 +1,40 @@
+// The pseudo-terminal the virtual KC sits behind.
+//
+// The sender opens the slave (devicePath()) as its serial port; kcsim reads
+// what it writes from the master and writes XON/XOFF back into it. kcsim
+// keeps a slave descriptor of its own open for its whole life: without it,
+// reads on the master fail with EIO whenever the sender has closed its port
+// between two operations. The line starts as the KC's channel 2 has it,
+// 1200 baud 8N1 and raw, with no flow control; whether the sender obeys
+// XON/XOFF is for the sender to set on its own descriptor.
+#pragma once
+
+#include <string>
+
+#include "failure.h"
+#include "unique_fd.h"
+
+namespace kcsim {
+
+class PtyOwner {
+  public:
+    // Opens the pair, both ends non-blocking, and sets the line. A failure
+    // names the step that failed; nothing stays open then.
+    static Result<PtyOwner> open();
+
+    int master() const { return master_.get(); }
+    // kcsim's own slave descriptor: input from the master that the slave's
+    // line discipline did not take as flow control piles up here.
+    int slave() const { return slave_.get(); }
+    const std::string& devicePath() const { return devicePath_; }
+
+  private:
+    PtyOwner(UniqueFd master, UniqueFd slave, std::string path)
+        : master_(std::move(master)), slave_(std::move(slave)), devicePath_(std::move(path)) {}
+
+    UniqueFd master_;
+    UniqueFd slave_;
+    std::string devicePath_;
+};
+
+}  // namespace kcsim

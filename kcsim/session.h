@@ -1,0 +1,41 @@
+// The loop that serves the line until kcsim is to end.
+//
+// It sleeps in poll() on the master, on kcsim's own slave descriptor and on
+// the end signals, with a time-out to the next thing due: the end of a hold
+// (XON), the give-up on a memory write whose bytes stopped coming, the end
+// after --exit-after-idle. Bytes are stamped when read, each read with the
+// steady clock. The screen's text goes to standard output after every read;
+// a failed write there (a reader that went away) does not end the loop.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+#include "busy_schedule.h"
+#include "failure.h"
+#include "pty_owner.h"
+#include "virtual_kc.h"
+
+namespace kcsim {
+
+// A memory write that gets no byte for this long (holds not counted) is
+// shown as ended short; the sender pauses far less between its pieces.
+inline constexpr std::chrono::seconds kGiveUpAfter{5};
+
+struct SessionParts {
+    const PtyOwner& pty;
+    int signalFd;
+    VirtualKc& kc;
+    BusySchedule& busy;
+    std::optional<std::chrono::milliseconds> exitAfterIdle;
+};
+
+// Serves the line until an end signal comes or the line has been idle for
+// exitAfterIdle. A running hold is released before it returns. Fails only
+// when the pseudo-terminal itself fails.
+std::optional<Failure> serveLine(SessionParts parts);
+
+// Writes text to standard output; what cannot be written is dropped.
+void show(const std::string& text);
+
+}  // namespace kcsim

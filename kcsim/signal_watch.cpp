@@ -1,0 +1,36 @@
+#include "signal_watch.h"
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace kcsim {
+
+Result<UniqueFd> watchEndSignals() {
+    sigset_t watched;
+    sigemptyset(&watched);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction present {};
+        if (::sigaction(signal, nullptr, &present) == 0 && present.sa_handler != SIG_IGN) {
+            sigaddset(&watched, signal);
+        }
+    }
+    // Output to a reader that went away fails as EPIPE instead.
+    ::signal(SIGPIPE, SIG_IGN);
+    if (::sigprocmask(SIG_BLOCK, &watched, nullptr) != 0) {
+        return failureFromErrno("cannot block the end signals", errno);
+    }
+    UniqueFd fd(::signalfd(-1, &watched, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (!fd.valid()) {
+        return failureFromErrno("cannot watch the end signals", errno);
+    }
+    return fd;
+}
+
+bool takeEndSignal(int signalFd) {
+    signalfd_siginfo info{};
+    return retryOnEintr([&] { return ::read(signalFd, &info, sizeof info); }) ==
+           static_cast<ssize_t>(sizeof info);
+}
+
+}  // namespace kcsim

@@ -1,0 +1,31 @@
+// What the kcsim tests share: a scratch folder, and reading kcsim's output.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kcsim::testing {
+
+// A temporary folder for one test, removed with everything in it.
+class ScratchDir {
+  public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// The screen's lines: everything but kcsim's own lines and the pace notes.
+std::vector<std::string> screenLines(const std::string& output);
+
+// The number before `what` (a regular expression) in the summary; fails the
+// test and gives 0 when there is none.
+std::uint64_t summaryCount(const std::string& output, const std::string& what);
+
+}  // namespace kcsim::testing
