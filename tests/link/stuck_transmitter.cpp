@@ -22,7 +22,7 @@ namespace {
 
 // Blocks in a read that, like tcdrain, the kernel restarts after a signal
 // handler installed with SA_RESTART, and ends it otherwise. A watchdog ends
-// the read after two seconds.
+// the read after ten seconds, longer than any test's bound.
 int waitLikeTcdrain() {
     const int wake = ::eventfd(0, EFD_CLOEXEC);
     std::mutex mutex;
@@ -30,7 +30,7 @@ int waitLikeTcdrain() {
     bool done = false;
     std::thread watchdog([&] {
         std::unique_lock lock(mutex);
-        if (!finished.wait_for(lock, std::chrono::seconds(2), [&] { return done; })) {
+        if (!finished.wait_for(lock, std::chrono::seconds(10), [&] { return done; })) {
             const std::uint64_t one = 1;
             [[maybe_unused]] const ssize_t n = ::write(wake, &one, sizeof one);
         }

@@ -1,8 +1,9 @@
 // A transmitter that never empties: a USB chip holding its bytes under XOFF,
 // which no pseudo-terminal can be made into. The test program is linked with
 // tcdrain wrapped; while stuck, the wrapped tcdrain blocks until a signal
-// interrupts it, as the real one does, and gives up after two seconds so a
-// missing interruption fails a test instead of hanging it.
+// interrupts it, as the real one does, and gives up after ten seconds, past
+// any test's bound, so a missing interruption fails a test instead of
+// hanging it.
 #pragma once
 
 #include <atomic>

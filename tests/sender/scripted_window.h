@@ -1,7 +1,7 @@
 // A window double for the sender's logic: it records what the logic does to
 // the window, answers dialogs from a script and hands out scripted events at
 // exact ticks. With realTime it also sleeps until each tick's deadline, so
-// that a peer on a real line sees the pauses.
+// that the pauses on a real line last as long as they must.
 #pragma once
 
 #include <deque>

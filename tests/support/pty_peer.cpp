@@ -84,12 +84,9 @@ void PtyPeer::readLoop() {
         }
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
-            const auto now = std::chrono::steady_clock::now();
             {
                 std::lock_guard lock(mutex_);
-                for (ssize_t i = 0; i < n; ++i) {
-                    received_.push_back({buffer[i], now});
-                }
+                received_.insert(received_.end(), buffer, buffer + n);
             }
             arrived_.notify_all();
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
@@ -142,19 +139,9 @@ void PtyPeer::sendXon() {
     waitForOutputState(true);
 }
 
-std::vector<TimedByte> PtyPeer::received() const {
-    std::lock_guard lock(mutex_);
-    return received_;
-}
-
 std::vector<std::uint8_t> PtyPeer::receivedBytes() const {
     std::lock_guard lock(mutex_);
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(received_.size());
-    for (const TimedByte& b : received_) {
-        bytes.push_back(b.byte);
-    }
-    return bytes;
+    return received_;
 }
 
 bool PtyPeer::waitForBytes(std::size_t count, std::chrono::milliseconds timeout) const {

@@ -51,42 +51,47 @@ TEST(WaitEventUntil, ReturnsNoEventAtTheDeadlineNotBefore) {
     for (const auto wait : {1ms, 6ms, 20ms}) {
         const auto deadline = Clock::now() + wait;
         EXPECT_EQ(window.waitEventUntil(deadline), Event::none());
-        const auto now = Clock::now();
-        EXPECT_GE(now, deadline);
-        EXPECT_LT(now, deadline + 100ms);  // it does end
+        EXPECT_GE(Clock::now(), deadline);
     }
 }
 
-TEST(WaitEventUntil, ReturnsAQueuedEventAtOnce) {
+// Upper bounds catch a wait that runs to its deadline though an event is
+// there: far below the deadline, far above what the event takes, and run
+// alone (the suite names end in Timing).
+TEST(WaitEventUntilTiming, ReturnsAQueuedEventAtOnce) {
     QtWindow window;
     ASSERT_TRUE(activate(window));
     QTest::mouseClick(window.mainWindow().control(4), Qt::LeftButton);
     QTest::mouseClick(window.mainWindow().control(5), Qt::LeftButton);
     const auto start = Clock::now();
-    EXPECT_EQ(window.waitEventUntil(start + 2s), Event::control(4));
-    EXPECT_EQ(window.waitEventUntil(start + 2s), Event::control(5));
-    EXPECT_LT(Clock::now() - start, 500ms);
+    EXPECT_EQ(window.waitEventUntil(start + 10s), Event::control(4));
+    EXPECT_EQ(window.waitEventUntil(start + 10s), Event::control(5));
+    EXPECT_LT(Clock::now() - start, 1s);
 }
 
-TEST(WaitEventUntil, ReturnsAnEventArrivingDuringTheWait) {
+TEST(WaitEventUntilTiming, ReturnsAnEventArrivingDuringTheWait) {
     QtWindow window;
     ASSERT_TRUE(activate(window));
     const auto start = Clock::now();
     clickLater(window, kSendButton, 10ms);
-    EXPECT_EQ(window.waitEventUntil(start + 5s), Event::control(kSendButton));
+    EXPECT_EQ(window.waitEventUntil(start + 10s), Event::control(kSendButton));
     const auto took = Clock::now() - start;
     EXPECT_GE(took, 10ms);
-    EXPECT_LT(took, 2s);
+    EXPECT_LT(took, 1s);
 }
 
 TEST(WaitEventUntil, WindowActivityDoesNotEndItEarly) {
     QtWindow window;
     ASSERT_TRUE(activate(window));
     WindowActivity activity(&window.mainWindow());
-    const auto deadline = Clock::now() + 40ms;
-    EXPECT_EQ(window.waitEventUntil(deadline), Event::none());
-    EXPECT_GE(Clock::now(), deadline);
-    EXPECT_GE(activity.fired(), 5);  // the activity really ran inside the wait
+    // Short waits until the activity has run in them five times, however
+    // slowly a busy machine lets it run.
+    for (int i = 0; i < 1000 && activity.fired() < 5; ++i) {
+        const auto deadline = Clock::now() + 10ms;
+        EXPECT_EQ(window.waitEventUntil(deadline), Event::none());
+        EXPECT_GE(Clock::now(), deadline);
+    }
+    EXPECT_GE(activity.fired(), 5);
 }
 
 TEST(WaitEventUntil, PastDeadlineStillDeliversWhatIsWaiting) {
@@ -113,17 +118,15 @@ TEST(Pause, FiftyTicksLastFiftyMillisecondsDespiteMouseActivity) {
     WindowActivity activity(&window.mainWindow());
     const auto start = Clock::now();
     pauseTicks(window, 50);
-    const auto took = Clock::now() - start;
-    EXPECT_GE(took, 50ms);
-    EXPECT_LT(took, 1s);
+    EXPECT_GE(Clock::now() - start, 50ms);
 }
 
 TEST(Pause, ClickEndsOneTickButNotTheSchedule) {
     QtWindow window;
     ASSERT_TRUE(activate(window));
+    clickLater(window, kSendButton, 2ms);  // due before the pause's second tick ends
     const auto start = Clock::now();
     Pause pause(window);
-    clickLater(window, kSendButton, 2ms);
     std::vector<Event> seen;
     for (int k = 0; k < 10; ++k) {
         const Event event = pause.tick();

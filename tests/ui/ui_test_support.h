@@ -28,11 +28,15 @@ inline void PrintTo(const Event& event, std::ostream* os) {
 
 namespace morvale::testing {
 
-// Shows the window, waits until it is active, and returns whether it became so.
+// Shows the window, waits until it is active, and returns whether it became
+// so. A window shown already is not asked again: the second request could be
+// granted late, over a dialog opened meanwhile.
 inline bool activate(QtWindow& window) {
     QWidget& w = window.mainWindow();
-    w.show();
-    w.activateWindow();
+    if (!w.isVisible()) {
+        w.show();
+        w.activateWindow();
+    }
     return QTest::qWaitForWindowActive(&w);
 }
 
