@@ -71,6 +71,8 @@ class ScriptedWindow final : public Window {
     void beep() override;
     Event waitEvent() override;
     Event waitEventUntil(Clock::time_point deadline) override;
+    // Waits the ticks one by one, so that the script can address each.
+    Event waitTicks(Clock::time_point start, Clock::duration tick, int& done, int last) override;
 
   private:
     Transcript& transcript_;
