@@ -2,9 +2,10 @@
 // upload over the real termios link, with a window that only waits, until
 // the console program can take its place.
 //
-//   uart_probe PORT listing CHARACTERS | upload BYTES
+//   uart_probe PORT MODE COUNT [MODE COUNT]...
+//     MODE listing: a BASIC listing of COUNT characters; upload: COUNT bytes to 200h
 //
-// Prints the wall and CPU time it took; the rig's peer stamps the bytes.
+// Prints the wall and CPU time each took; the rig's peer stamps the bytes.
 #include <time.h>
 
 #include <cstdio>
@@ -79,33 +80,37 @@ double seconds(clockid_t clock) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: uart_probe PORT listing CHARACTERS | upload BYTES\n");
+    if (argc < 4 || argc % 2 != 0) {
+        std::fprintf(stderr,
+                     "usage: uart_probe PORT listing|upload COUNT [listing|upload COUNT]...\n");
         return 2;
     }
-    const std::string mode = argv[2];
-    const auto count = static_cast<std::size_t>(std::atol(argv[3]));
     WaitingWindow window;
     TermiosSerialLink link;
     AppState state;
     state.portName = argv[1];
-    const double wall = seconds(CLOCK_MONOTONIC);
-    const double cpu = seconds(CLOCK_PROCESS_CPUTIME_ID);
-    if (mode == "listing") {
-        sendText(state, window, link, makeListing(count));
-    } else if (mode == "upload") {
-        state.dataBuffer.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            state.dataBuffer[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    for (int arg = 2; arg + 1 < argc; arg += 2) {
+        const std::string mode = argv[arg];
+        const auto count = static_cast<std::size_t>(std::atol(argv[arg + 1]));
+        const double wall = seconds(CLOCK_MONOTONIC);
+        const double cpu = seconds(CLOCK_PROCESS_CPUTIME_ID);
+        if (mode == "listing") {
+            sendText(state, window, link, makeListing(count));
+        } else if (mode == "upload") {
+            state.dataBuffer.resize(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                state.dataBuffer[i] = static_cast<std::uint8_t>(i * 7 + 3);
+            }
+            state.dataLength = static_cast<std::int32_t>(count);
+            uploadImage(state, window, link);
+        } else {
+            std::fprintf(stderr, "uart_probe: unknown mode %s\n", mode.c_str());
+            return 2;
         }
-        state.dataLength = static_cast<std::int32_t>(count);
-        uploadImage(state, window, link);
-    } else {
-        std::fprintf(stderr, "uart_probe: unknown mode %s\n", mode.c_str());
-        return 2;
+        std::printf("PROBE: %s %zu took %.1f ms, cpu %.1f ms\n", mode.c_str(), count,
+                    (seconds(CLOCK_MONOTONIC) - wall) * 1e3,
+                    (seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu) * 1e3);
+        std::fflush(stdout);
     }
-    std::printf("PROBE: %s %zu took %.1f ms, cpu %.1f ms\n", mode.c_str(), count,
-                (seconds(CLOCK_MONOTONIC) - wall) * 1e3,
-                (seconds(CLOCK_PROCESS_CPUTIME_ID) - cpu) * 1e3);
     return 0;
 }

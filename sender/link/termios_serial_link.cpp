@@ -489,9 +489,16 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
                 }
                 continue;
             }
-            if (queued >= kDriverShare) {
+            // Where the link keeps the flow the driver's queue may hide a
+            // chip's buffer: what is in flight is also reckoned by line time.
+            const std::int64_t inFlight =
+                linkKeepsFlow_
+                    ? std::max<std::int64_t>(
+                          queued, (earliestEmpty - now + characterNs_ - 1) / characterNs_)
+                    : queued;
+            if (inFlight >= kDriverShare) {
                 // Top up once about half of it has gone out.
-                const std::int64_t drained = (queued - kDriverShare / 2) * characterNs_;
+                const std::int64_t drained = (inFlight - kDriverShare / 2) * characterNs_;
                 if (const int error =
                         waitUntil(std::min(deadline, now + std::max(drained, kMillisecond / 10)));
                     error != 0) {
@@ -500,11 +507,12 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
                 continue;
             }
             const std::int64_t share =
-                std::min<std::int64_t>(kDriverShare - queued, total - handed);
+                std::min<std::int64_t>(kDriverShare - inFlight, total - handed);
             const ssize_t n = ::write(fd_, bytes.data() + handed, static_cast<std::size_t>(share));
             if (n > 0) {
                 handed += n;
-                earliestEmpty = now + (queued + n) * characterNs_;
+                earliestEmpty =
+                    std::max(earliestEmpty, now + queued * characterNs_) + n * characterNs_;
             } else if (n == 0 || errno == EAGAIN) {
                 if (const int error = waitWritable(fd_, deadline); error != 0) {
                     return failed(error);
@@ -515,11 +523,13 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
             continue;
         }
         // Only the line status can tell when the last byte has gone; without
-        // it the queue is followed as far as it goes, then tcdrain.
+        // it the queue is followed as far as it goes, then tcdrain. Where the
+        // link keeps the flow, the line time is waited out as well.
         const bool answers = lineStatus_ == LineStatus::Answers;
-        if (queued > 0 || (answers && now < earliestEmpty)) {
+        const bool byLineTime = answers || linkKeepsFlow_;
+        if (queued > 0 || (byLineTime && now < earliestEmpty)) {
             const std::int64_t next =
-                std::max(now + queued * characterNs_, answers ? earliestEmpty : 0);
+                std::max(now + queued * characterNs_, byLineTime ? earliestEmpty : 0);
             if (const int error = waitUntil(std::min(deadline, next)); error != 0) {
                 return failed(error);
             }

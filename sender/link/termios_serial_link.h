@@ -18,7 +18,10 @@
 // cannot, IXON is turned off (IXOFF stays) and the link keeps the flow itself:
 // before each piece it hands the driver, and while it waits for the driver to
 // drain, it reads what the KC has sent without blocking. DC3 (0x13) holds
-// further writes, DC1 (0x11) releases them, every other byte is dropped. The
+// further writes, DC1 (0x11) releases them, every other byte is dropped.
+// Since such an adapter's queue may hide its chip's buffer, what is in flight
+// is then also reckoned by line time, and a write waits out the line time of
+// its bytes before it returns. The
 // hold lasts across the writes of one open port; a new open starts released
 // and drops input left over from before. The first open that takes over says
 // so in one diagnostic line naming the driver.
