@@ -21,10 +21,10 @@
 // further writes, DC1 (0x11) releases them, every other byte is dropped.
 // Since such an adapter's queue may hide its chip's buffer, what is in flight
 // is then also reckoned by line time, and a write waits out the line time of
-// its bytes before it returns. The
-// hold lasts across the writes of one open port; a new open starts released
-// and drops input left over from before. The first open that takes over says
-// so in one diagnostic line naming the driver.
+// its bytes before it returns. The hold lasts across the writes of one open
+// port; a new open starts released and drops input left over from before.
+// The first open that takes over says so in one diagnostic line naming the
+// driver.
 //
 // Write: synchronous. A write returns once its bytes have left the computer,
 // that is once the transmitter is empty, or when the write time-out of 100 ms
