@@ -85,7 +85,7 @@ def timing(log, expected):
     stamps, data, _ = parse(log)
     exp = open(expected, "rb").read()
     split = len(exp) - (UPLOAD + 6)
-    print(f"bytes: {len(data)} received, {len(exp)} expected, identical: {data == exp}")
+    compare(data, exp)
     # listing: each gap over line time plus the pause before it
     pauses = listing_pauses(exp[:split])
     gaps = [(stamps[i] - stamps[i - 1]) / (CHAR_MS + pauses[i - 1]) for i in range(1, split)]
@@ -101,10 +101,17 @@ def timing(log, expected):
     print(f"upload {len(up)} bytes: total {up[-1] - up[0]:.0f} ms / nominal {unominal:.0f} ms = {(up[-1] - up[0]) / unominal:.4f}   (target <= 1.01)")
 
 
+def compare(data, exp):
+    print(f"bytes: {len(data)} received, {len(exp)} expected, identical: {data == exp}")
+    if data != exp:
+        at = next((i for i, (a, b) in enumerate(zip(data, exp)) if a != b), min(len(data), len(exp)))
+        print(f"first difference at byte {at}: got {data[at:at + 8].hex()} expected {exp[at:at + 8].hex()}")
+
+
 def xoff(log, expected):
     stamps, data, events = parse(log)
     exp = open(expected, "rb").read()
-    print(f"bytes: {len(data)} received, {len(exp)} expected, identical: {data == exp}")
+    compare(data, exp)
     for kind, t, total, during in events:
         if kind == "XOFF":
             print(f"XOFF after byte {total}:", end=" ")
