@@ -79,8 +79,8 @@ void leaveSendingLook(Window& window) {
 // Runs the ticks after one character; true when the user clicked "Abbruch".
 bool pauseAfterCharacter(Window& window, int ticks) {
     Pause pause(window);
-    for (int k = 0; k < ticks; ++k) {
-        if (pause.tick().isClick(kSendButton)) {
+    while (pause.ticksDone() < ticks) {
+        if (pause.waitThrough(ticks).isClick(kSendButton)) {
             return true;
         }
     }

@@ -8,6 +8,7 @@
 // File paths are the file system's own bytes.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -96,6 +97,22 @@ class Window {
     // deadline, at once; Event::none() at the deadline. Window activity goes
     // on meanwhile and never ends the wait early.
     virtual Event waitEventUntil(Clock::time_point deadline) = 0;
+    // Waits through the ticks of a pause (tick k, from 0, ends at start +
+    // (k + 1) * tick) from tick done up to the end of tick last - 1, as one
+    // wait. Returns the first application event that is queued or arrives
+    // first, at once; it ends the tick it arrived in, and done counts the
+    // ticks over, at least one more than before. At the end, Event::none()
+    // with done = last.
+    virtual Event waitTicks(Clock::time_point start, Clock::duration tick, int& done, int last) {
+        const Event event = waitEventUntil(start + last * tick);
+        if (event.kind == Event::Kind::None) {
+            done = last;
+        } else {
+            const auto arrivedIn = static_cast<int>((Clock::now() - start) / tick);
+            done = std::min(std::max(arrivedIn + 1, done + 1), last);
+        }
+        return event;
+    }
 };
 
 }  // namespace morvale

@@ -126,4 +126,9 @@ std::string writeFailureMessage(const PortDevice& port, int error) {
     return prefix(port) + "write failed: " + std::strerror(error);
 }
 
+std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver) {
+    return prefix(port) + "the driver " + driver +
+           " does not stop on XOFF; the program does (MORVALE_FLOW=kernel leaves it to the driver)";
+}
+
 }  // namespace morvale

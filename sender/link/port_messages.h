@@ -23,5 +23,7 @@ std::string openFailureMessage(const PortDevice& port, int error);
 std::string openFailureNotice(const PortDevice& port, int error);
 // The report for a write that failed with the errno value error.
 std::string writeFailureMessage(const PortDevice& port, int error);
+// The note that the link, not the driver named, stops the output on XOFF.
+std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver);
 
 }  // namespace morvale

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <iostream>
+#include <optional>
 #include <utility>
 
 #include "port_messages.h"
@@ -33,6 +34,10 @@ constexpr std::int64_t kWritePerByte = 100 * kMillisecond;
 constexpr std::int64_t kWriteConstant = 10 * kMillisecond;
 // The most the driver is handed at once: what may still go out after an XOFF.
 constexpr int kDriverShare = 16;
+// How often the line status is asked while the last bytes go out.
+constexpr std::int64_t kStatusStep = kMillisecond / 4;
+constexpr std::uint8_t kXon = 0x11;
+constexpr std::uint8_t kXoff = 0x13;
 
 // The single place where calls interrupted by a signal are restarted. The
 // write loop does not use it: there an interruption means "check the
@@ -96,9 +101,20 @@ int outputQueue(int fd) {
     return std::max(queued, 0);
 }
 
-// Reads the port's settings, writes the line's, clears a stale XOFF.
-// Returns 0 or the errno value of the failure.
-int setUpLine(int fd, const LineSettings& settings) {
+// Whether the transmitter is empty, from the line status; nullopt from a
+// driver that does not tell (USB adapters but ftdi_sio, pseudo-terminals).
+std::optional<bool> transmitterEmpty(int fd) {
+    unsigned int status = 0;
+    if (::ioctl(fd, TIOCSERGETLSR, &status) != 0) {
+        return std::nullopt;
+    }
+    return (status & TIOCSER_TEMT) != 0;
+}
+
+// Reads the port's settings, writes the line's, clears a stale XOFF. With
+// kernelFlow false the kernel leaves XOFF to the link. Returns 0 or the
+// errno value of the failure.
+int setUpLine(int fd, const LineSettings& settings, bool kernelFlow) {
     termios port{};
     if (restartInterrupted([&] { return ::tcgetattr(fd, &port); }) != 0) {
         return errno;
@@ -106,6 +122,9 @@ int setUpLine(int fd, const LineSettings& settings) {
     termios line{};
     if (!makeLineTermios(port, settings, line)) {
         return EINVAL;
+    }
+    if (!kernelFlow) {
+        line.c_iflag &= ~IXON;
     }
     if (restartInterrupted([&] { return ::tcsetattr(fd, TCSANOW, &line); }) != 0) {
         return errno;
@@ -130,6 +149,10 @@ int setUpLine(int fd, const LineSettings& settings) {
     // first does.
     if (restartInterrupted([&] { return ::tcflow(fd, TCOOFF); }) != 0 ||
         restartInterrupted([&] { return ::tcflow(fd, TCOON); }) != 0) {
+        return errno;
+    }
+    // A DC3 read by the link counts only from this use on.
+    if (!kernelFlow && restartInterrupted([&] { return ::tcflush(fd, TCIFLUSH); }) != 0) {
         return errno;
     }
     return 0;
@@ -356,7 +379,9 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
         reportOpenFailure(device, error);
         return false;
     }
-    int error = ::ioctl(fd, TIOCEXCL) == 0 ? setUpLine(fd, settings) : errno;
+    const FlowChoice flow = chooseFlowControl(fd, device.path);
+    const bool linkKeepsFlow = settings.handshake == 3 && flow.linkKeepsFlow;
+    int error = ::ioctl(fd, TIOCEXCL) == 0 ? setUpLine(fd, settings, !linkKeepsFlow) : errno;
     if (error != 0) {
         release(fd);
         reportOpenFailure(device, error);
@@ -369,7 +394,50 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     characterNs_ = characterTime(settings).count();
     writeFailureReported_ = false;
     openFailure_.clear();
+    linkKeepsFlow_ = linkKeepsFlow;
+    held_ = false;
+    lineStatus_ = transmitterEmpty(fd_) ? LineStatus::Answers : LineStatus::Silent;
+    if (linkKeepsFlow_ && !takeOverReported_) {
+        takeOverReported_ = true;
+        report(flowTakeOverMessage(device_, flow.driver));
+    }
     return true;
+}
+
+int TermiosSerialLink::readFlowBytes() {
+    std::uint8_t input[64];
+    for (;;) {
+        const ssize_t n = ::read(fd_, input, sizeof input);
+        if (n < 0) {
+            return errno == EAGAIN || errno == EINTR ? 0 : errno;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            if (input[i] == kXoff) {
+                held_ = true;
+            } else if (input[i] == kXon) {
+                held_ = false;
+            }
+        }
+        if (n < static_cast<ssize_t>(sizeof input)) {
+            return 0;
+        }
+    }
+}
+
+int TermiosSerialLink::waitUntil(std::int64_t when) {
+    if (!linkKeepsFlow_) {
+        sleepUntil(when);
+        return 0;
+    }
+    pollfd port{fd_, POLLIN, 0};
+    const timespec remaining = toTimespec(std::max<std::int64_t>(when - monotonicNow(), 0));
+    if (::ppoll(&port, 1, &remaining, nullptr) < 0) {
+        return errno == EINTR ? 0 : errno;
+    }
+    if ((port.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+        return EIO;
+    }
+    return 0;
 }
 
 WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
@@ -378,9 +446,13 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
     }
     const std::int64_t total = std::min<std::int64_t>(bytes.size(), INT32_MAX);
     const std::int64_t deadline = monotonicNow() + total * kWritePerByte + kWriteConstant;
-    const DeadlineAlarm alarm(deadline);
+    // Armed only for tcdrain, the one call here that can block past it.
+    std::optional<DeadlineAlarm> alarm;
 
     std::int64_t handed = 0;  // bytes the driver has taken
+    // The earliest the last byte handed can have left: the bytes queued
+    // before it and it itself take their line time at least.
+    std::int64_t earliestEmpty = 0;
     const auto failed = [&](int error) {
         if (!writeFailureReported_) {
             writeFailureReported_ = true;
@@ -391,6 +463,11 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
 
     // Every interrupted call comes back here, to the deadline check.
     for (;;) {
+        if (linkKeepsFlow_) {
+            if (const int error = readFlowBytes(); error != 0) {
+                return failed(error);
+            }
+        }
         const std::int64_t now = monotonicNow();
         const int queued = outputQueue(fd_);
         if (queued < 0) {
@@ -405,17 +482,36 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
             return {static_cast<std::int32_t>(handed - queued), false};
         }
         if (handed < total) {
-            if (queued >= kDriverShare) {
+            if (held_) {
+                if (const int error = waitUntil(deadline); error != 0) {
+                    return failed(error);
+                }
+                continue;
+            }
+            // Where the link keeps the flow the driver's queue may hide a
+            // chip's buffer: what is in flight is also reckoned by line time.
+            const std::int64_t inFlight =
+                linkKeepsFlow_
+                    ? std::max<std::int64_t>(
+                          queued, (earliestEmpty - now + characterNs_ - 1) / characterNs_)
+                    : queued;
+            if (inFlight >= kDriverShare) {
                 // Top up once about half of it has gone out.
-                const std::int64_t drained = (queued - kDriverShare / 2) * characterNs_;
-                sleepUntil(std::min(deadline, now + std::max(drained, kMillisecond / 10)));
+                const std::int64_t drained = (inFlight - kDriverShare / 2) * characterNs_;
+                if (const int error =
+                        waitUntil(std::min(deadline, now + std::max(drained, kMillisecond / 10)));
+                    error != 0) {
+                    return failed(error);
+                }
                 continue;
             }
             const std::int64_t share =
-                std::min<std::int64_t>(kDriverShare - queued, total - handed);
+                std::min<std::int64_t>(kDriverShare - inFlight, total - handed);
             const ssize_t n = ::write(fd_, bytes.data() + handed, static_cast<std::size_t>(share));
             if (n > 0) {
                 handed += n;
+                earliestEmpty =
+                    std::max(earliestEmpty, now + queued * characterNs_) + n * characterNs_;
             } else if (n == 0 || errno == EAGAIN) {
                 if (const int error = waitWritable(fd_, deadline); error != 0) {
                     return failed(error);
@@ -425,14 +521,39 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
             }
             continue;
         }
-        if (!alarm.armed()) {
-            // Without the alarm tcdrain could wait forever: wait for the
-            // queue to empty instead, which misses the chip's own FIFO.
-            if (queued == 0) {
+        // Only the line status can tell when the last byte has gone; without
+        // it the queue is followed as far as it goes, then tcdrain. Where the
+        // link keeps the flow, the line time is waited out as well.
+        const bool answers = lineStatus_ == LineStatus::Answers;
+        const bool byLineTime = answers || linkKeepsFlow_;
+        if (queued > 0 || (byLineTime && now < earliestEmpty)) {
+            const std::int64_t next =
+                std::max(now + queued * characterNs_, byLineTime ? earliestEmpty : 0);
+            if (const int error = waitUntil(std::min(deadline, next)); error != 0) {
+                return failed(error);
+            }
+            continue;
+        }
+        if (answers) {
+            const std::optional<bool> empty = transmitterEmpty(fd_);
+            if (!empty) {
+                return failed(errno);
+            }
+            if (*empty) {
                 return {static_cast<std::int32_t>(total), false};
             }
-            sleepUntil(std::min(deadline, now + queued * characterNs_));
+            if (const int error = waitUntil(std::min(deadline, now + kStatusStep)); error != 0) {
+                return failed(error);
+            }
             continue;
+        }
+        if (!alarm) {
+            alarm.emplace(deadline);
+        }
+        if (!alarm->armed()) {
+            // Without the alarm tcdrain could wait forever; the queue is
+            // empty, which is as far as this driver can be followed.
+            return {static_cast<std::int32_t>(total), false};
         }
         if (::tcdrain(fd_) == 0) {
             return {static_cast<std::int32_t>(total), false};

@@ -14,17 +14,33 @@
 // user, which the kernel keeps across closes, is cleared. Only a port that is
 // fully set up takes the place of the one open before.
 //
+// Who honours an XOFF is chosen at open (flow_control.h). Where the kernel
+// cannot, IXON is turned off (IXOFF stays) and the link keeps the flow itself:
+// before each piece it hands the driver, and while it waits for the driver to
+// drain, it reads what the KC has sent without blocking. DC3 (0x13) holds
+// further writes, DC1 (0x11) releases them, every other byte is dropped.
+// Since such an adapter's queue may hide its chip's buffer, what is in flight
+// is then also reckoned by line time, and a write waits out the line time of
+// its bytes before it returns. The hold lasts across the writes of one open
+// port; a new open starts released and drops input left over from before.
+// The first open that takes over says so in one diagnostic line naming the
+// driver.
+//
 // Write: synchronous. A write returns once its bytes have left the computer,
 // that is once the transmitter is empty, or when the write time-out of 100 ms
-// per byte plus 10 ms (monotonic clock) has run out. The driver is handed at
-// most 16 bytes at a time and topped up as its queue (TIOCOUTQ) drains, so an
-// XOFF from the KC stops the flow within a few characters even on adapters
-// whose chips keep sending what they already hold. The wait for an empty
-// transmitter (tcdrain) has no time-out of its own; a per-thread timer signal
-// (deadlineSignal(), handler without SA_RESTART) interrupts it at the deadline
-// and every millisecond after, so one arriving just before tcdrain starts
-// cannot leave it hanging. At the time-out what is still queued is discarded
-// and the count actually sent returned.
+// per byte plus 10 ms (monotonic clock) has run out; a hold keeps that clock
+// running. The driver is handed at most 16 bytes at a time and topped up as
+// its queue (TIOCOUTQ) drains, so an XOFF from the KC stops the flow within a
+// few characters even on adapters whose chips keep sending what they already
+// hold. Once the queue is empty and the last byte can have gone out, the line
+// status (TIOCSERGETLSR) is asked every quarter millisecond until the
+// transmitter is empty: the kernel's own wait (tcdrain) looks only on its
+// timer tick and comes back up to a few milliseconds late. A driver that does
+// not answer the line status gets tcdrain, which has no time-out of its own: a
+// per-thread timer signal (deadlineSignal(), handler without SA_RESTART)
+// interrupts it at the deadline and every millisecond after, so one arriving
+// just before tcdrain starts cannot leave it hanging. At the time-out what is
+// still queued is discarded and the count actually sent returned.
 //
 // Failures are results, never exceptions. Each failed open, and the first
 // failed write of each open port, is reported as one line to a diagnostic
@@ -39,6 +55,7 @@
 #include <string_view>
 
 #include "diagnostic_sink.h"
+#include "flow_control.h"
 #include "port_device.h"
 #include "serial_link.h"
 
@@ -80,6 +97,12 @@ class TermiosSerialLink final : public SerialLink {
     void report(const std::string& line) const;
     void reportOpenFailure(const PortDevice& device, int error);
     static void release(int fd);
+    // Reads what the KC sent and follows its DC3 and DC1. 0, or the errno
+    // value when the device has failed.
+    int readFlowBytes();
+    // Waits until when; with the link's own flow control, a byte arriving
+    // ends the wait early. 0, or the errno value when the device has failed.
+    int waitUntil(std::int64_t when);
 
     DiagnosticSink diagnostics_;
     int fd_ = -1;  // the port slot
@@ -87,6 +110,10 @@ class TermiosSerialLink final : public SerialLink {
     std::int64_t characterNs_ = 0;
     bool writeFailureReported_ = false;
     std::string openFailure_;  // for the window, from the last open that failed
+    bool linkKeepsFlow_ = false;
+    bool held_ = false;  // the last flow-control byte was DC3
+    bool takeOverReported_ = false;
+    enum class LineStatus { Answers, Silent } lineStatus_ = LineStatus::Silent;  // TIOCSERGETLSR
 };
 
 // The terminal settings that open writes to a port whose present settings

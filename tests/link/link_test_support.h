@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -63,6 +64,12 @@ class DeviceProbe {
         changed.c_cflag = (changed.c_cflag & ~clearC) | setC;
         changed.c_iflag = (changed.c_iflag & ~clearI) | setI;
         ::tcsetattr(fd_, TCSANOW, &changed);
+    }
+
+    // True once input waits to be read on the device, false after two seconds.
+    bool waitForInput() const {
+        pollfd input{fd_, POLLIN, 0};
+        return ::poll(&input, 1, 2000) == 1 && (input.revents & POLLIN) != 0;
     }
 
   private:

@@ -98,4 +98,16 @@ Event ScriptedWindow::waitEventUntil(Clock::time_point deadline) {
     return Event::none();
 }
 
+Event ScriptedWindow::waitTicks(Clock::time_point start, Clock::duration tick, int& done,
+                                int last) {
+    while (done < last) {
+        ++done;
+        if (const Event event = waitEventUntil(start + done * tick);
+            event.kind != Event::Kind::None) {
+            return event;
+        }
+    }
+    return Event::none();
+}
+
 }  // namespace morvale::testing

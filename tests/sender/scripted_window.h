@@ -74,6 +74,8 @@ class ScriptedWindow final : public Window {
     void showNotice(int controlId, std::string_view latin1) override;
     Event waitEvent() override;
     Event waitEventUntil(Clock::time_point deadline) override;
+    // Waits the ticks one by one, so that the script can address each.
+    Event waitTicks(Clock::time_point start, Clock::duration tick, int& done, int last) override;
 
   private:
     Transcript& transcript_;
