@@ -64,6 +64,7 @@ TEST(KcsimWithKcsend, ShowsAListingLineByLine) {
 
     const std::string output = kcsim.interrupt();
     EXPECT_EQ(screenLines(output), kListingLines) << output;
+    EXPECT_EQ(summaryCount(output, "lines"), kListingLines.size());
 }
 
 TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {

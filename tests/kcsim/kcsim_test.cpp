@@ -79,18 +79,6 @@ TEST(Kcsim, ShowsATypedCommandAsTextAndKeyCodesByName) {
     EXPECT_EQ(kcsim.exitCode(), 0) << kcsim.error();
 }
 
-TEST(Kcsim, ShowsAListingLineByLine) {
-    KcsimProcess kcsim({});
-    sendOverLink(kcsim.devicePath(), bytesOf("\r10 PRINT \"HALLO\"\r20 GOTO 10\r"), true);
-    ASSERT_TRUE(kcsim.waitForOutput("GOTO 10\n"));
-
-    const std::string output = kcsim.interrupt();
-    EXPECT_EQ(screenLines(output),
-              (std::vector<std::string>{"", "10 PRINT \"HALLO\"", "20 GOTO 10"}))
-        << output;
-    EXPECT_EQ(summaryCount(output, "lines"), 3u);
-}
-
 TEST(Kcsim, BusyKcStillGetsTheWholeListingFromTheSender) {
     // Each hold outlasts the link's write time-out for one byte.
     KcsimProcess kcsim({"--busy-after-cr", "400"});
