@@ -71,8 +71,9 @@ FlowChoice chooseFlowControl(int fd, const std::string& path, const std::string&
     } else {
         const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
                                                                &std::free);
-        const std::string_view device = real ? real.get() : path;
-        choice = flowChoiceForTty(device.substr(device.find_last_of('/') + 1), sysfsRoot);
+        const std::string device = real ? std::string(real.get()) : path;
+        const std::string_view name(device);
+        choice = flowChoiceForTty(name.substr(name.find_last_of('/') + 1), sysfsRoot);
     }
     if (const char* override = std::getenv("MORVALE_FLOW")) {
         const std::string_view keeper(override);
