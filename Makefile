@@ -40,7 +40,7 @@ test-sanitize: deps
 	cd $(SANITIZE_BUILD) && \
 		ASAN_OPTIONS=abort_on_error=1:detect_stack_use_after_return=1 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-		ctest --output-on-failure
+		ctest --output-on-failure -j $(JOBS)
 
 run: deps
 	$(MAKE) all
