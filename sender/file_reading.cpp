@@ -4,9 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace morvale {
+
+namespace {
+
+constexpr std::size_t kFirstRoom = 64 * 1024;
+
+}  // namespace
 
 std::int64_t fileSize(const std::string& path) {
     struct stat info {};
@@ -25,11 +32,19 @@ std::optional<std::vector<std::uint8_t>> readFileStart(const std::string& path,
     if (fd < 0) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> bytes(maxBytes);
+    // Sized from the file, with one byte more to see it grown meanwhile; a
+    // file that tells no size (a pipe, a device) gets room as it comes.
+    struct stat info {};
+    const std::size_t told =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    std::vector<std::uint8_t> bytes(std::min(maxBytes, told > 0 ? told + 1 : kFirstRoom));
     std::size_t filled = 0;
     bool failed = false;
     while (filled < maxBytes) {
-        const ssize_t n = ::read(fd, bytes.data() + filled, maxBytes - filled);
+        if (filled == bytes.size()) {
+            bytes.resize(std::min(maxBytes, bytes.size() * 2));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (n < 0 && errno == EINTR) {
             continue;
         }
