@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -171,54 +172,6 @@ bool installDeadlineHandler() {
     return installed;
 }
 
-// Sends deadlineSignal() to the calling thread at the deadline and every
-// millisecond after, until destroyed. One signal alone could arrive just
-// before a blocking call starts and leave that call unbounded.
-class DeadlineAlarm {
-  public:
-    explicit DeadlineAlarm(std::int64_t deadline) {
-        if (!installDeadlineHandler()) {
-            return;
-        }
-        sigset_t signal;
-        sigemptyset(&signal);
-        sigaddset(&signal, deadlineSignal());
-        ::pthread_sigmask(SIG_UNBLOCK, &signal, &savedMask_);
-        sigevent event{};
-        event.sigev_notify = SIGEV_THREAD_ID;
-        event.sigev_signo = deadlineSignal();
-        event.sigev_notify_thread_id = ::gettid();
-        if (::timer_create(CLOCK_MONOTONIC, &event, &timer_) != 0) {
-            ::pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
-            return;
-        }
-        itimerspec when{};
-        when.it_value = toTimespec(deadline);
-        when.it_interval = toTimespec(kMillisecond);
-        if (::timer_settime(timer_, TIMER_ABSTIME, &when, nullptr) != 0) {
-            ::timer_delete(timer_);
-            ::pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
-            return;
-        }
-        armed_ = true;
-    }
-    ~DeadlineAlarm() {
-        if (armed_) {
-            ::timer_delete(timer_);  // also drops a signal still pending
-            ::pthread_sigmask(SIG_SETMASK, &savedMask_, nullptr);
-        }
-    }
-    DeadlineAlarm(const DeadlineAlarm&) = delete;
-    DeadlineAlarm& operator=(const DeadlineAlarm&) = delete;
-
-    bool armed() const { return armed_; }
-
-  private:
-    timer_t timer_{};
-    sigset_t savedMask_{};
-    bool armed_ = false;
-};
-
 // Waits until the port takes bytes again or the deadline comes. Returns 0,
 // or the errno value when the device has failed.
 int waitWritable(int fd, std::int64_t deadline) {
@@ -241,6 +194,54 @@ int waitWritable(int fd, std::int64_t deadline) {
 int deadlineSignal() {
     return SIGRTMIN + 2;
 }
+
+// Sends deadlineSignal() to the thread that made it, at a deadline and every
+// millisecond after, until disarmed: one signal alone could arrive just
+// before a blocking call starts and leave that call unbounded. Made once per
+// link, at its first bounded wait, so a write costs only arming and
+// disarming. The signal is the link's own, so it stays unblocked in that
+// thread; it only comes while the timer is armed.
+class TermiosSerialLink::DeadlineTimer {
+  public:
+    DeadlineTimer() {
+        if (!installDeadlineHandler()) {
+            return;
+        }
+        sigset_t signal;
+        sigemptyset(&signal);
+        sigaddset(&signal, deadlineSignal());
+        ::pthread_sigmask(SIG_UNBLOCK, &signal, nullptr);
+        sigevent event{};
+        event.sigev_notify = SIGEV_THREAD_ID;
+        event.sigev_signo = deadlineSignal();
+        event.sigev_notify_thread_id = ::gettid();
+        made_ = ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+    }
+    ~DeadlineTimer() {
+        if (made_) {
+            ::timer_delete(timer_);
+        }
+    }
+    DeadlineTimer(const DeadlineTimer&) = delete;
+    DeadlineTimer& operator=(const DeadlineTimer&) = delete;
+
+    // False when there is no timer or it cannot be set: nothing will come.
+    bool arm(std::int64_t deadline) {
+        itimerspec when{};
+        when.it_value = toTimespec(deadline);
+        when.it_interval = toTimespec(kMillisecond);
+        return made_ && ::timer_settime(timer_, TIMER_ABSTIME, &when, nullptr) == 0;
+    }
+    // A signal generated before this is delivered by the time it returns.
+    void disarm() {
+        const itimerspec never{};
+        ::timer_settime(timer_, 0, &never, nullptr);
+    }
+
+  private:
+    timer_t timer_{};
+    bool made_ = false;
+};
 
 bool makeLineTermios(const termios& port, const LineSettings& settings, termios& line) {
     speed_t speed = B0;
@@ -447,7 +448,16 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
     const std::int64_t total = std::min<std::int64_t>(bytes.size(), INT32_MAX);
     const std::int64_t deadline = monotonicNow() + total * kWritePerByte + kWriteConstant;
     // Armed only for tcdrain, the one call here that can block past it.
-    std::optional<DeadlineAlarm> alarm;
+    bool alarmArmed = false;
+    struct DisarmOnReturn {
+        const std::unique_ptr<DeadlineTimer>& timer;
+        const bool& armed;
+        ~DisarmOnReturn() {
+            if (armed) {
+                timer->disarm();
+            }
+        }
+    } disarmOnReturn{drainTimer_, alarmArmed};
 
     std::int64_t handed = 0;  // bytes the driver has taken
     // The earliest the last byte handed can have left: the bytes queued
@@ -469,7 +479,9 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
             }
         }
         const std::int64_t now = monotonicNow();
-        const int queued = outputQueue(fd_);
+        // Every write leaves the queue empty or discarded, so before the
+        // first piece it needs no look.
+        const int queued = handed == 0 ? 0 : outputQueue(fd_);
         if (queued < 0) {
             return failed(errno);
         }
@@ -547,10 +559,13 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
             }
             continue;
         }
-        if (!alarm) {
-            alarm.emplace(deadline);
+        if (!drainTimer_) {
+            drainTimer_ = std::make_unique<DeadlineTimer>();
         }
-        if (!alarm->armed()) {
+        if (!alarmArmed) {
+            alarmArmed = drainTimer_->arm(deadline);
+        }
+        if (!alarmArmed) {
             // Without the alarm tcdrain could wait forever; the queue is
             // empty, which is as far as this driver can be followed.
             return {static_cast<std::int32_t>(total), false};

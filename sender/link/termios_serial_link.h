@@ -37,9 +37,10 @@
 // transmitter is empty: the kernel's own wait (tcdrain) looks only on its
 // timer tick and comes back up to a few milliseconds late. A driver that does
 // not answer the line status gets tcdrain, which has no time-out of its own: a
-// per-thread timer signal (deadlineSignal(), handler without SA_RESTART)
-// interrupts it at the deadline and every millisecond after, so one arriving
-// just before tcdrain starts cannot leave it hanging. At the time-out what is
+// timer signal to the link's thread (deadlineSignal(), handler without
+// SA_RESTART, left unblocked there) interrupts it at the deadline and every
+// millisecond after, so one arriving just before tcdrain starts cannot leave
+// it hanging. At the time-out what is
 // still queued is discarded and the count actually sent returned.
 //
 // Failures are results, never exceptions. Each failed open, and the first
@@ -51,12 +52,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "diagnostic_sink.h"
 #include "flow_control.h"
 #include "port_device.h"
+
 #include "serial_link.h"
 
 struct termios;
@@ -104,6 +107,8 @@ class TermiosSerialLink final : public SerialLink {
     // ends the wait early. 0, or the errno value when the device has failed.
     int waitUntil(std::int64_t when);
 
+    class DeadlineTimer;
+
     DiagnosticSink diagnostics_;
     int fd_ = -1;  // the port slot
     PortDevice device_;
@@ -114,6 +119,7 @@ class TermiosSerialLink final : public SerialLink {
     bool held_ = false;  // the last flow-control byte was DC3
     bool takeOverReported_ = false;
     enum class LineStatus { Answers, Silent } lineStatus_ = LineStatus::Silent;  // TIOCSERGETLSR
+    std::unique_ptr<DeadlineTimer> drainTimer_;  // bounds tcdrain; made at its first use
 };
 
 // The terminal settings that open writes to a port whose present settings
