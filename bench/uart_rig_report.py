@@ -1,21 +1,52 @@
 #!/usr/bin/env python3
-"""Figures from a UART rig run of uart_probe (bench/uart-rig-bench).
+"""Figures from a UART rig run of kcsend (bench/uart-rig-bench).
 
-  uart_rig_report.py pty-expect PROBE            runs the probe on a pseudo-terminal
-      for a 2,000-character listing and a 4 KiB upload; writes the bytes to
-      expected.bin and prints the probe's CPU share of the wall time
+  uart_rig_report.py inputs                      writes listing.txt (2,000 characters
+      of BASIC) and image.bin (4 KiB), and guest.sh, which sends both with /kcsend
+  uart_rig_report.py pty-expect KCSEND PORT      runs guest.sh's commands with KCSEND
+      on a pseudo-terminal; writes the bytes to expected.bin and prints kcsend's
+      CPU share of the wall time
   uart_rig_report.py timing RIGLOG EXPECTED      listing pacing and upload total
+  uart_rig_report.py floor RIGLOG                the gaps rig_floor's bytes took: the
+      best this rig allows, as a yardstick for the listing's
   uart_rig_report.py xoff RIGLOG EXPECTED        bytes after each XOFF, flow back
       after XON, and the stream byte for byte
 The rig's peer must run with -b (one line per byte).
 """
-import os, pty, re, statistics, subprocess, sys, threading
+import os, pty, random, re, resource, statistics, subprocess, sys, threading, time
 
 CHAR_MS = 10 / 1200 * 1000  # 8N1 at 1200 baud
 LISTING, UPLOAD = 2000, 4096
 
 
-def pty_expect(probe):
+def make_listing(characters):
+    # lines of 10 to 70 characters, numbered like a BASIC listing
+    rnd, lines, size, number = random.Random(1985), [], 0, 10
+    while size < characters:
+        line = f'{number} PRINT "' + "".join(chr(rnd.randint(65, 90)) for _ in range(rnd.randint(2, 60))) + '"'
+        lines.append(line)
+        size += len(line) + 1
+        number += 10
+    return "\r\n".join(lines) + "\r\n"
+
+
+def commands(kcsend, port, folder=""):
+    return [[kcsend, "-q", "-p", port, "text", folder + "listing.txt"],
+            [kcsend, "-q", "-p", port, "upload", folder + "image.bin", "-a", "200"]]
+
+
+def inputs():
+    open("listing.txt", "w").write(make_listing(LISTING))
+    open("image.bin", "wb").write(bytes((i * 7 + 3) & 0xFF for i in range(UPLOAD)))
+    with open("guest.sh", "w") as f:
+        f.write("#!/bin/busybox sh\n")
+        for name, command in zip(("listing", "upload"), commands("/kcsend", "$1", "/")):
+            f.write(f'echo "KCSEND: {name} starts at $(/bin/busybox cut -d" " -f1 /proc/uptime)"\n')
+            f.write(" ".join(command) + ' || echo "KCSEND: exit $?"\n')
+    os.chmod("guest.sh", 0o755)
+
+
+def pty_expect(kcsend):
     master, slave = pty.openpty()
     name = os.ttyname(slave)
     got = bytearray()
@@ -28,16 +59,18 @@ def pty_expect(probe):
             if not chunk:
                 return
             got.extend(chunk)
-    t = threading.Thread(target=reader, daemon=True)
-    t.start()
-    out = subprocess.run([probe, name, "listing", str(LISTING), "upload", str(UPLOAD)],
-                         capture_output=True, text=True, check=True).stdout
-    import time; time.sleep(0.3)
+    threading.Thread(target=reader, daemon=True).start()
+    for kind, command in zip(("listing", "upload"), commands(kcsend, name)):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        start = time.monotonic()
+        subprocess.run(command, check=True)
+        wall = time.monotonic() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
+        print(f"pty {kind}: {wall * 1000:.0f} ms, cpu {100 * cpu / wall:.2f} % of wall"
+              + ("   (target <= 1.5 %)" if kind == "listing" else ""))
+    time.sleep(0.3)
     open("expected.bin", "wb").write(bytes(got))
-    for m in re.finditer(r"PROBE: (\w+) (\d+) took ([\d.]+) ms, cpu ([\d.]+) ms", out):
-        share = 100 * float(m.group(4)) / float(m.group(3))
-        print(f"pty {m.group(1)} {m.group(2)}: {float(m.group(3)):.0f} ms, cpu {share:.2f} % of wall"
-              + ("   (target <= 1.5 %)" if m.group(1) == "listing" else ""))
     print(f"expected stream: {len(got)} bytes")
 
 
@@ -101,6 +134,17 @@ def timing(log, expected):
     print(f"upload {len(up)} bytes: total {up[-1] - up[0]:.0f} ms / nominal {unominal:.0f} ms = {(up[-1] - up[0]) / unominal:.4f}   (target <= 1.01)")
 
 
+def floor(log):
+    stamps, _, _ = parse(log)
+    for name, part in (("line status polled without sleeping", stamps[:100]),
+                       ("tcdrain", stamps[100:200])):
+        gaps = [b - a for a, b in zip(part, part[1:])]
+        print(f"floor, {name}, then 6 ms: gap median {statistics.median(gaps):.2f} ms, "
+              f"p5 {pct(gaps, 5):.2f}, p95 {pct(gaps, 95):.2f}, mean {statistics.mean(gaps):.2f} "
+              f"(nominal {CHAR_MS + 6:.2f}; median / nominal {statistics.median(gaps) / (CHAR_MS + 6):.3f}, "
+              f"mean / nominal {statistics.mean(gaps) / (CHAR_MS + 6):.3f})")
+
+
 def compare(data, exp):
     print(f"bytes: {len(data)} received, {len(exp)} expected, identical: {data == exp}")
     if data != exp:
@@ -123,4 +167,4 @@ def xoff(log, expected):
 
 if __name__ == "__main__":
     cmd = sys.argv[1]
-    {"pty-expect": pty_expect, "timing": timing, "xoff": xoff}[cmd](*sys.argv[2:])
+    {"inputs": inputs, "pty-expect": pty_expect, "timing": timing, "floor": floor, "xoff": xoff}[cmd](*sys.argv[2:])
