@@ -83,7 +83,10 @@ void DeadlineWait::waitUntil(SteadyClock::time_point deadline, const std::functi
     while (!done() && !expired_ && SteadyClock::now() < deadline) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    disarm();
+    // An expiry that was read left the timer disarmed and nothing to drop.
+    if (!expired_) {
+        disarm();
+    }
 }
 
 }  // namespace morvale::ui
