@@ -18,34 +18,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "bench_support.h"
 #include "pty_peer.h"
 #include "text_transfer.h"
 
 namespace {
-
-// Lines of 10 to 70 characters, numbered like a BASIC listing.
-std::string makeListing(std::size_t characters) {
-    std::mt19937 random(1985);
-    std::uniform_int_distribution<int> length(10, 70);
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    std::string listing;
-    for (int number = 10; listing.size() < characters; number += 10) {
-        std::string line = std::to_string(number) + " PRINT \"";
-        const int wanted = length(random);
-        while (static_cast<int>(line.size()) < wanted - 1) {
-            line += static_cast<char>(letter(random));
-        }
-        line += "\"";
-        listing += line + "\r\n";
-    }
-    return listing;
-}
 
 double seconds(const timeval& t) {
     return t.tv_sec + t.tv_usec / 1e6;
@@ -87,7 +69,7 @@ int main(int argc, char** argv) {
 
     morvale::testing::PtyPeer peer;
     setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
-    const std::string listing = makeListing(2000);
+    const std::string listing = morvale::bench::makeListing(2000);
     char path[] = "/tmp/kcsend-bench-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) {

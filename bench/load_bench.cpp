@@ -10,7 +10,6 @@
 #include <QScrollBar>
 
 #include <stdlib.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,10 +18,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "editor.h"
 #include "main_window.h"
 #include "qt_window.h"
@@ -35,14 +34,6 @@ using Clock = std::chrono::steady_clock;
 
 double millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// CPU time of this thread: what the work costs on a machine shared with
-// others, where the wall-clock time also holds the waits for a core.
-double cpuMillis() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 // The real window, except that the file dialog answers with a fixed path.
@@ -99,23 +90,6 @@ void memory(double& resident, double& peak) {
     }
 }
 
-// Numbered lines of 10 to 70 characters, up to exactly size bytes, LF ends.
-std::string makeListing(std::size_t size) {
-    std::mt19937 random(1985);
-    std::uniform_int_distribution<int> length(10, 70);
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    std::string listing;
-    for (int number = 10; listing.size() < size; number += 10) {
-        std::string line = std::to_string(number) + " PRINT \"";
-        while (static_cast<int>(line.size()) < length(random)) {
-            line += static_cast<char>(letter(random));
-        }
-        listing += line + "\"\n";
-    }
-    listing.resize(size - 1);
-    return listing + "\n";
-}
-
 struct Run {
     double loadAndShow = 0;
     double loadAndShowCpu = 0;
@@ -130,18 +104,18 @@ Run measure(morvale::QtWindow& qt, ChosenFileWindow& window, morvale::Sender& se
     QApplication::processEvents();
     Run run;
     const auto start = Clock::now();
-    const double startCpu = cpuMillis();
+    const double startCpu = morvale::bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) * 1e3;
     sender.dispatch(morvale::Event::control(morvale::kLoadButton));
     qt.mainWindow().repaint();
     QApplication::processEvents();
     run.loadAndShow = millis(Clock::now() - start);
-    run.loadAndShowCpu = cpuMillis() - startCpu;
+    run.loadAndShowCpu = morvale::bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) * 1e3 - startCpu;
 
     const auto readStart = Clock::now();
-    const double readStartCpu = cpuMillis();
+    const double readStartCpu = morvale::bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) * 1e3;
     const std::string text = window.text(morvale::kEditor);
     run.read = millis(Clock::now() - readStart);
-    run.readCpu = cpuMillis() - readStartCpu;
+    run.readCpu = morvale::bench::cpuSeconds(CLOCK_THREAD_CPUTIME_ID) * 1e3 - readStartCpu;
     if (text.size() < 1024 * 1024) {
         std::printf("editor text too short: %zu bytes\n", text.size());
     }
@@ -182,7 +156,9 @@ int main(int argc, char** argv) {
     const fs::path directory = ::mkdtemp(pattern.data());
     const std::string listing = (directory / "listing.bas").string();
     const std::string oneLine = (directory / "oneline.bas").string();
-    std::ofstream(listing, std::ios::binary) << makeListing(1024 * 1024);
+    std::string text = morvale::bench::makeListing(1024 * 1024, "\n");
+    text.resize(1024 * 1024 - 1);
+    std::ofstream(listing, std::ios::binary) << text << '\n';
     std::ofstream(oneLine, std::ios::binary) << std::string(1024 * 1024 - 1, 'A') << '\n';
 
     morvale::QtWindow qt;

@@ -5,8 +5,6 @@
 //   tick_bench [ROUNDS]
 #include <QApplication>
 
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,18 +12,13 @@
 #include <functional>
 #include <vector>
 
+#include "bench_support.h"
 #include "pause.h"
 #include "qt_window.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -42,13 +35,13 @@ struct Figures {
 Figures run(int count, const std::function<double()>& measure) {
     std::vector<double> ratios;
     ratios.reserve(static_cast<std::size_t>(count));
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = morvale::bench::cpuSeconds();
     const auto wall0 = Clock::now();
     for (int i = 0; i < count; ++i) {
         ratios.push_back(measure());
     }
     const double wall = seconds(Clock::now() - wall0);
-    const double cpu = cpuSeconds() - cpu0;
+    const double cpu = morvale::bench::cpuSeconds() - cpu0;
     std::sort(ratios.begin(), ratios.end());
     Figures f;
     f.median = ratios[ratios.size() / 2];
