@@ -21,8 +21,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kccstrip::FileDescriptor;
 using kccstrip::kFailureMessage;
+using posix_io::FileDescriptor;
 
 class Conversion : public testing::Test {
   protected:
