@@ -5,12 +5,12 @@
 // proven by its own tests.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <numeric>
 
 #include "kcsend_process.h"
 #include "pty_peer.h"
+#include "scratch_dir.h"
 
 namespace morvale::testing {
 namespace {
@@ -24,14 +24,8 @@ Bytes bytesOf(std::string_view text) {
 
 class Kcsend : public ::testing::Test {
   protected:
-    Kcsend() {
-        ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
-        std::filesystem::create_directories(dir);
-    }
-    ~Kcsend() override {
-        ::unsetenv("MORVALE_COM2");
-        std::filesystem::remove_all(dir);
-    }
+    Kcsend() { ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1); }
+    ~Kcsend() override { ::unsetenv("MORVALE_COM2"); }
 
     std::string file(const std::string& name, const Bytes& content) {
         const std::string path = dir / name;
@@ -60,8 +54,7 @@ class Kcsend : public ::testing::Test {
     }
 
     PtyPeer peer;
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("kcsend-test-" + std::to_string(::getpid()));
+    const ScratchDir dir;
 };
 
 TEST_F(Kcsend, TypeJoinsWordsInCapitalsAsTheCommandLineDoes) {
@@ -141,14 +134,14 @@ TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
 }
 
 TEST_F(Kcsend, WhatCouldNotBeSentEndsWithStatus1AndOneLine) {
-    expectFailure(runKcsend({"text", (dir / "missing.bas").string()}), 1, "no such file");
+    expectFailure(runKcsend({"text", dir / "missing.bas"}), 1, "no such file");
     expectFailure(runKcsend({"text", file("empty.bas", {})}), 1, "is empty");
     expectFailure(runKcsend({"upload", file("huge.bin", Bytes(0x10000))}), 1, "65,535");
     const std::size_t overMiB = 1024 * 1024 + 1;
     expectFailure(runKcsend({"text", file("huge.txt", Bytes(overMiB, 'A'))}), 1, "1 MiB");
     expectFailure(runKcsend({"text", "-"}, std::string(overMiB, 'A')), 1, "1 MiB");
     expectFailure(runKcsend({"-p", "COM7", "key", "brk"}), 1, "COM7");
-    expectFailure(runKcsend({"-p", (dir / "no-tty").string(), "type", "run"}), 1, "no-tty");
+    expectFailure(runKcsend({"-p", dir / "no-tty", "type", "run"}), 1, "no-tty");
     EXPECT_FALSE(peer.waitForBytes(1, 100ms));
 }
 

@@ -15,6 +15,7 @@
 
 #include "failure_report.h"
 #include "file_descriptor.h"
+#include "kcc_bytes.h"
 #include "kccstrip_process.h"
 #include "scratch_dir.h"
 
@@ -22,6 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using kccstrip::kFailureMessage;
+using morvale::testing::readFile;
+using morvale::testing::ScratchDir;
 using posix_io::FileDescriptor;
 
 class Conversion : public testing::Test {

@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 
@@ -134,11 +132,6 @@ std::string KcsimProcess::interrupt() {
     pid_ = -1;
     exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return output_;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace kcsim::testing

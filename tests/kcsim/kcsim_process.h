@@ -47,7 +47,4 @@ class KcsimProcess {
     bool outputEnded_ = false;
 };
 
-// The whole of a file; empty when it cannot be read.
-std::string readFile(const std::string& path);
-
 }  // namespace kcsim::testing
