@@ -259,7 +259,7 @@ TEST_P(SignalDuringConversion, LeavesNothingBehindAndEndsByTheSignal) {
         writing = isWritingTheOutput(process.pid(), dir, input.st_ino);
     }
     ASSERT_TRUE(writing);
-    ::kill(process.pid(), GetParam());
+    process.sendSignal(GetParam());
     const RunResult result = process.finish();
     EXPECT_EQ(result.termSignal, GetParam());
     EXPECT_EQ(dir.entries(), std::set<std::string>{"GROSS.KCC"});
