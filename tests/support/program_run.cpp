@@ -155,8 +155,12 @@ bool ProgramRun::transfer(std::string_view& input, Clock::time_point deadline,
         if (left.count() <= 0 || std::all_of(fds, fds + 3, [](auto& p) { return p.fd < 0; })) {
             return false;
         }
-        if (::poll(fds, 3, static_cast<int>(left.count())) < 0 && errno != EINTR) {
+        const int ready = ::poll(fds, 3, static_cast<int>(left.count()));
+        if (ready < 0 && errno != EINTR) {
             return false;
+        }
+        if (ready <= 0) {
+            continue;
         }
         if (fds[0].revents != 0) {
             const ssize_t written = ::write(stdinWrite_, input.data(), input.size());
@@ -184,6 +188,9 @@ bool ProgramRun::transfer(std::string_view& input, Clock::time_point deadline,
 }
 
 void ProgramRun::writeStdin(std::string_view bytes) {
+    if (stdinWrite_ < 0) {
+        return;
+    }
     transfer(bytes, Clock::now() + kProgramTimeout, [&] { return bytes.empty(); });
 }
 
