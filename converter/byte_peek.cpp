@@ -9,6 +9,9 @@
 
 namespace kccstrip {
 
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+
 namespace {
 
 std::optional<char> peekRegularFile(int fd) {

@@ -14,6 +14,9 @@
 
 namespace kccstrip {
 
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+
 namespace {
 
 // Permissions for the new output: those of the output it replaces, or what a

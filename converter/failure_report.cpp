@@ -11,6 +11,9 @@
 
 namespace kccstrip {
 
+using posix_io::retryOnEintr;
+using posix_io::writeAll;
+
 namespace {
 
 constexpr std::size_t kMaxLine = 4096;

@@ -10,6 +10,9 @@
 
 namespace kccstrip {
 
+using posix_io::retryOnEintr;
+using posix_io::writeAll;
+
 namespace {
 
 constexpr std::size_t kKernelChunk = std::size_t{64} << 20;

@@ -13,6 +13,9 @@
 
 namespace kccstrip {
 
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+
 namespace {
 
 constexpr int kNameAttempts = 100;

@@ -58,7 +58,7 @@ class TempFile {
     void remove();
 
     int dir_ = -1;
-    FileDescriptor fd_;
+    posix_io::FileDescriptor fd_;
     std::string hiddenName_;
 };
 

@@ -7,10 +7,14 @@
 #include <algorithm>
 #include <optional>
 
+#include "file_descriptor.h"
 #include "latin1_case.h"
-#include "unique_fd.h"
 
 namespace kcsim {
+
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+using posix_io::writeAll;
 
 namespace {
 
@@ -48,7 +52,7 @@ Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::u
     for (;; ++next_) {
         const std::string name = "upload" + std::to_string(next_);
         const std::string path = directory_ + "/" + name + ".kcc";
-        UniqueFd file(retryOnEintr(
+        FileDescriptor file(retryOnEintr(
             [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); }));
         if (!file.valid() && errno == EEXIST) {
             continue;

@@ -9,6 +9,9 @@
 
 namespace kcsim {
 
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+
 namespace {
 
 std::optional<Failure> setKcLine(int fd) {
@@ -32,7 +35,7 @@ std::optional<Failure> setKcLine(int fd) {
 }  // namespace
 
 Result<PtyOwner> PtyOwner::open() {
-    UniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!master.valid()) {
         return failureFromErrno("cannot open a pseudo-terminal", errno);
     }
@@ -42,7 +45,7 @@ Result<PtyOwner> PtyOwner::open() {
         return failureFromErrno("cannot prepare the pseudo-terminal", errno);
     }
     std::string path(name.data());
-    UniqueFd slave(retryOnEintr(
+    FileDescriptor slave(retryOnEintr(
         [&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); }));
     if (!slave.valid()) {
         return failureFromErrno("cannot open " + path, errno);

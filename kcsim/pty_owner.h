@@ -12,7 +12,7 @@
 #include <string>
 
 #include "failure.h"
-#include "unique_fd.h"
+#include "file_descriptor.h"
 
 namespace kcsim {
 
@@ -29,11 +29,11 @@ class PtyOwner {
     const std::string& devicePath() const { return devicePath_; }
 
   private:
-    PtyOwner(UniqueFd master, UniqueFd slave, std::string path)
+    PtyOwner(posix_io::FileDescriptor master, posix_io::FileDescriptor slave, std::string path)
         : master_(std::move(master)), slave_(std::move(slave)), devicePath_(std::move(path)) {}
 
-    UniqueFd master_;
-    UniqueFd slave_;
+    posix_io::FileDescriptor master_;
+    posix_io::FileDescriptor slave_;
     std::string devicePath_;
 };
 

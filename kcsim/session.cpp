@@ -10,6 +10,9 @@
 
 namespace kcsim {
 
+using posix_io::retryOnEintr;
+using posix_io::writeAll;
+
 namespace {
 
 constexpr std::uint8_t kXon = 0x11;

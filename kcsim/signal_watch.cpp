@@ -6,7 +6,10 @@
 
 namespace kcsim {
 
-Result<UniqueFd> watchEndSignals() {
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+
+Result<FileDescriptor> watchEndSignals() {
     sigset_t watched;
     sigemptyset(&watched);
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -20,7 +23,7 @@ Result<UniqueFd> watchEndSignals() {
     if (::sigprocmask(SIG_BLOCK, &watched, nullptr) != 0) {
         return failureFromErrno("cannot block the end signals", errno);
     }
-    UniqueFd fd(::signalfd(-1, &watched, SFD_NONBLOCK | SFD_CLOEXEC));
+    FileDescriptor fd(::signalfd(-1, &watched, SFD_NONBLOCK | SFD_CLOEXEC));
     if (!fd.valid()) {
         return failureFromErrno("cannot watch the end signals", errno);
     }

@@ -10,12 +10,16 @@
 
 namespace kcsim {
 
+using posix_io::FileDescriptor;
+using posix_io::retryOnEintr;
+using posix_io::writeAll;
+
 namespace {
 
 // Opened before the line is served, so a dump that cannot be written is
 // known before anything has been sent.
-Result<UniqueFd> openDump(const std::string& path) {
-    UniqueFd file(retryOnEintr(
+Result<FileDescriptor> openDump(const std::string& path) {
+    FileDescriptor file(retryOnEintr(
         [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }));
     if (!file.valid()) {
         return failureFromErrno("cannot write the memory to " + path, errno);
@@ -23,7 +27,7 @@ Result<UniqueFd> openDump(const std::string& path) {
     return file;
 }
 
-std::optional<Failure> dumpMemory(UniqueFd file, const std::string& path,
+std::optional<Failure> dumpMemory(FileDescriptor file, const std::string& path,
                                   const MemoryWrite::Memory& memory) {
     int error = writeAll(file.get(), memory.data(), memory.size());
     if (error == 0) {
@@ -49,13 +53,13 @@ std::optional<Failure> runSimulator(const Options& options) {
         }
         saver.emplace(options.saveDir);
     }
-    UniqueFd dump;
+    FileDescriptor dump;
     if (!options.dumpFile.empty()) {
         auto opened = openDump(options.dumpFile);
         if (auto* failure = std::get_if<Failure>(&opened)) {
             return *failure;
         }
-        dump = std::move(std::get<UniqueFd>(opened));
+        dump = std::move(std::get<FileDescriptor>(opened));
     }
     auto opened = PtyOwner::open();
     if (auto* failure = std::get_if<Failure>(&opened)) {
@@ -76,7 +80,7 @@ std::optional<Failure> runSimulator(const Options& options) {
     VirtualKc kc(std::move(saver));
     BusySchedule busy(options.busyAfterCarriageReturn, options.holds);
     auto lineFailure =
-        serveLine({pty, std::get<UniqueFd>(signals).get(), kc, busy, options.exitAfterIdle});
+        serveLine({pty, std::get<FileDescriptor>(signals).get(), kc, busy, options.exitAfterIdle});
     std::string summary;
     kc.finish(summary, busy.holds());
     show(summary);

@@ -5,12 +5,13 @@
 // proven by its own tests.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <csignal>
 #include <fstream>
 #include <numeric>
 
-#include "kcsend_process.h"
+#include "program_run.h"
 #include "pty_peer.h"
+#include "scratch_dir.h"
 
 namespace morvale::testing {
 namespace {
@@ -22,16 +23,19 @@ Bytes bytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
 }
 
+// kcsend inherits the environment, so MORVALE_COM2 names the peer's device.
+RunOptions kcsend(const std::vector<std::string>& args, const std::string& input = {}) {
+    return {.program = KCSEND_BINARY, .args = args, .stdinText = input};
+}
+
+RunResult runKcsend(const std::vector<std::string>& args, const std::string& input = {}) {
+    return runProgram(kcsend(args, input));
+}
+
 class Kcsend : public ::testing::Test {
   protected:
-    Kcsend() {
-        ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
-        std::filesystem::create_directories(dir);
-    }
-    ~Kcsend() override {
-        ::unsetenv("MORVALE_COM2");
-        std::filesystem::remove_all(dir);
-    }
+    Kcsend() { ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1); }
+    ~Kcsend() override { ::unsetenv("MORVALE_COM2"); }
 
     std::string file(const std::string& name, const Bytes& content) {
         const std::string path = dir / name;
@@ -47,21 +51,20 @@ class Kcsend : public ::testing::Test {
         EXPECT_EQ(peer.receivedBytes(), expected);
         peer.clear();
     }
-    static void expectSuccess(const KcsendResult& result) {
-        EXPECT_EQ(result.status, 0);
+    static void expectSuccess(const RunResult& result) {
+        EXPECT_EQ(result.exitCode, 0);
         EXPECT_EQ(result.err, "");
     }
     // One line on standard error, naming the program and containing what.
-    static void expectFailure(const KcsendResult& result, int status, std::string_view what) {
-        EXPECT_EQ(result.status, status);
+    static void expectFailure(const RunResult& result, int status, std::string_view what) {
+        EXPECT_EQ(result.exitCode, status);
         EXPECT_TRUE(result.err.starts_with("kcsend: ")) << result.err;
         EXPECT_NE(result.err.find(what), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
 
     PtyPeer peer;
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("kcsend-test-" + std::to_string(::getpid()));
+    const ScratchDir dir;
 };
 
 TEST_F(Kcsend, TypeJoinsWordsInCapitalsAsTheCommandLineDoes) {
@@ -118,10 +121,10 @@ TEST_F(Kcsend, RomGuardRefusesWithTheReasonAndSendsNothing) {
 
 TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
     // One line of 2,000 characters, long enough to be interrupted midway.
-    KcsendProcess kcsend({"text", file("long.txt", Bytes(2000, 'A'))});
+    ProgramRun listing(kcsend({"text", file("long.txt", Bytes(2000, 'A'))}));
     ASSERT_TRUE(peer.waitForBytes(20, 10s));
-    kcsend.interrupt();
-    const KcsendResult result = kcsend.finish();
+    listing.sendSignal(SIGINT);
+    const RunResult result = listing.finish();
     expectFailure(result, 130, "interrupted");
 
     // CR, some of the text, and the abort's CR; none after it, since a
@@ -141,14 +144,14 @@ TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
 }
 
 TEST_F(Kcsend, WhatCouldNotBeSentEndsWithStatus1AndOneLine) {
-    expectFailure(runKcsend({"text", (dir / "missing.bas").string()}), 1, "no such file");
+    expectFailure(runKcsend({"text", dir / "missing.bas"}), 1, "no such file");
     expectFailure(runKcsend({"text", file("empty.bas", {})}), 1, "is empty");
     expectFailure(runKcsend({"upload", file("huge.bin", Bytes(0x10000))}), 1, "65,535");
     const std::size_t overMiB = 1024 * 1024 + 1;
     expectFailure(runKcsend({"text", file("huge.txt", Bytes(overMiB, 'A'))}), 1, "1 MiB");
     expectFailure(runKcsend({"text", "-"}, std::string(overMiB, 'A')), 1, "1 MiB");
     expectFailure(runKcsend({"-p", "COM7", "key", "brk"}), 1, "COM7");
-    expectFailure(runKcsend({"-p", (dir / "no-tty").string(), "type", "run"}), 1, "no-tty");
+    expectFailure(runKcsend({"-p", dir / "no-tty", "type", "run"}), 1, "no-tty");
     EXPECT_FALSE(peer.waitForBytes(1, 100ms));
 }
 
@@ -177,11 +180,11 @@ TEST_F(Kcsend, UsageErrorsEndWithStatus2AndOneLine) {
 }
 
 TEST_F(Kcsend, HelpAndVersionGoToStandardOutput) {
-    const KcsendResult help = runKcsend({"--help"});
-    EXPECT_EQ(help.status, 0);
+    const RunResult help = runKcsend({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.starts_with("Usage: kcsend")) << help.out;
-    const KcsendResult version = runKcsend({"--version"});
-    EXPECT_EQ(version.status, 0);
+    const RunResult version = runKcsend({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.starts_with("kcsend ")) << version.out;
 }
 

@@ -15,14 +15,17 @@
 
 #include "failure_report.h"
 #include "file_descriptor.h"
+#include "kcc_bytes.h"
 #include "kccstrip_process.h"
 #include "scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using kccstrip::FileDescriptor;
 using kccstrip::kFailureMessage;
+using morvale::testing::readFile;
+using morvale::testing::ScratchDir;
+using posix_io::FileDescriptor;
 
 class Conversion : public testing::Test {
   protected:
@@ -256,7 +259,7 @@ TEST_P(SignalDuringConversion, LeavesNothingBehindAndEndsByTheSignal) {
         writing = isWritingTheOutput(process.pid(), dir, input.st_ino);
     }
     ASSERT_TRUE(writing);
-    ::kill(process.pid(), GetParam());
+    process.sendSignal(GetParam());
     const RunResult result = process.finish();
     EXPECT_EQ(result.termSignal, GetParam());
     EXPECT_EQ(dir.entries(), std::set<std::string>{"GROSS.KCC"});

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "failure_report.h"
+#include "kcc_bytes.h"
 #include "kccstrip_process.h"
 #include "scratch_dir.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using kccstrip::kFailureMessage;
+using morvale::testing::ScratchDir;
 
 // A fail-fast run (a missing input) with the given standard input.
 RunResult failWith(Stdin mode, int fd = -1) {

@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include "file_copy.h"
+#include "kcc_bytes.h"
 #include "scratch_dir.h"
 
 namespace {
+
+using morvale::testing::ScratchDir;
 
 // copy_file_range refuses a pipe, so this takes the read/write path, through
 // more than one buffer's worth.

@@ -16,6 +16,8 @@
 
 namespace {
 
+using morvale::testing::ScratchDir;
+
 // Runs `body` in a child with default signal actions, and no core file, and
 // returns its wait status.
 template <typename Body>

@@ -1,10 +1,7 @@
 // kcsim and kcsend, both the built programs, on one pseudo-terminal line:
 // what kcsend sends is what kcsim shows and stores. Bytes and order only.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -20,20 +17,10 @@ namespace {
 
 // Runs kcsend to its end; its exit status, -1 when it did not exit.
 int kcsend(const std::string& device, std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {KCSEND_BINARY, "-p", device, "-q"});
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (std::string& argument : arguments) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        ::execv(KCSEND_BINARY, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    arguments.insert(arguments.begin(), {"-p", device, "-q"});
+    const auto ended = morvale::testing::runProgram({.program = KCSEND_BINARY, .args = arguments});
+    std::cerr << ended.err;
+    return ended.exitCode;
 }
 
 const std::string kListing = "10 PRINT \"HALLO\"\r\n20 GOTO 10\r\n";

@@ -1,15 +1,13 @@
-// The built kcsim run as a child process, its screen read as it comes.
-//
-// Standard output and error go to pipes. The process is killed when the test
-// is done with it, so a kcsim that never ends fails the test instead of
-// hanging it.
+// The built kcsim run as a child process (program_run.h), its screen read as
+// it comes. The process is killed when the test is done with it, so a kcsim
+// that never ends fails the test instead of hanging it.
 #pragma once
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
+
+#include "program_run.h"
 
 namespace kcsim::testing {
 
@@ -19,9 +17,6 @@ class KcsimProcess {
     // device; fails the test (and devicePath() is empty) when it does not
     // come within 10 s.
     explicit KcsimProcess(const std::vector<std::string>& arguments);
-    ~KcsimProcess();
-    KcsimProcess(const KcsimProcess&) = delete;
-    KcsimProcess& operator=(const KcsimProcess&) = delete;
 
     const std::string& devicePath() const { return devicePath_; }
     // True once standard output holds `text` `times` times; false when the
@@ -31,23 +26,14 @@ class KcsimProcess {
     // Ends kcsim as Ctrl+C does and returns everything it wrote to standard
     // output; its standard error goes to error().
     std::string interrupt();
-    const std::string& error() const { return error_; }
-    int exitCode() const { return exitCode_; }
+    const std::string& error() const { return ended_.err; }
+    int exitCode() const { return ended_.exitCode; }
 
   private:
-    bool readSome(std::chrono::milliseconds wait);
-
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
-    std::string output_;
-    std::string error_;
+    morvale::testing::ProgramRun run_;
+    morvale::testing::RunResult ended_;
+    bool interrupted_ = false;
     std::string devicePath_;
-    int exitCode_ = -1;
-    bool outputEnded_ = false;
 };
-
-// The whole of a file; empty when it cannot be read.
-std::string readFile(const std::string& path);
 
 }  // namespace kcsim::testing

@@ -1,27 +1,11 @@
 #include "kcsim_test_support.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 namespace kcsim::testing {
-
-ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kcsim-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "mkdtemp";
-    }
-    path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 std::vector<std::string> screenLines(const std::string& output) {
     std::vector<std::string> lines;

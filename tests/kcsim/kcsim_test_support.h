@@ -5,21 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "scratch_dir.h"
+
 namespace kcsim::testing {
 
-// A temporary folder for one test, removed with everything in it.
-class ScratchDir {
-  public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
+using morvale::testing::readFile;
+using morvale::testing::ScratchDir;
 
 // The screen's lines: everything but kcsim's own lines and the pace notes.
 std::vector<std::string> screenLines(const std::string& output);

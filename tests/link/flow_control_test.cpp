@@ -11,6 +11,7 @@
 
 #include "link_test_support.h"
 #include "pty_peer.h"
+#include "scratch_dir.h"
 
 namespace morvale {
 namespace {
@@ -20,6 +21,7 @@ using testing::DeviceProbe;
 using testing::PtyPeer;
 using testing::RecordedLink;
 using testing::ScopedEnvironment;
+using testing::ScratchDir;
 namespace fs = std::filesystem;
 
 constexpr std::uint8_t kXon = 0x11;
@@ -34,7 +36,8 @@ std::vector<std::uint8_t> pattern(std::size_t count, std::uint8_t first) {
 }
 
 TEST(FlowChoice, KernelWhereTheDriverOrItsChipStopsTheLinkElsewhere) {
-    const fs::path root = fs::temp_directory_path() / ("flow-sysfs-" + std::to_string(::getpid()));
+    const ScratchDir scratch;
+    const fs::path root = scratch.path();
     const auto tty = [&](const std::string& name, const std::string& driver) {
         fs::create_directories(root / "class/tty" / name / "device");
         if (!driver.empty()) {
@@ -60,7 +63,6 @@ TEST(FlowChoice, KernelWhereTheDriverOrItsChipStopsTheLinkElsewhere) {
     for (const char* kernel : {"ttyUSB1", "ttyUSB2", "ttyUSB3", "ttyS0", "ttyAMA0"}) {
         EXPECT_FALSE(choice(kernel).linkKeepsFlow) << kernel;
     }
-    fs::remove_all(root);
 }
 
 TEST(FlowChoice, PseudoTerminalGoesToTheKernelUnlessOverridden) {

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "file_loading.h"
+#include "scratch_dir.h"
 #include "sender_fixture.h"
 #include "text_lines.h"
 
@@ -31,16 +32,10 @@ std::vector<std::uint8_t> kccFile(std::uint16_t load, std::uint16_t end, std::si
 
 class Loading : public SenderTest {
   protected:
-    Loading() {
-        std::string pattern = (fs::temp_directory_path() / "morvale-load-XXXXXX").string();
-        directory_ = ::mkdtemp(pattern.data());
-    }
-    ~Loading() override { fs::remove_all(directory_); }
-
     std::string file(const std::string& name, std::string_view content) {
-        const fs::path path = directory_ / name;
+        const std::string path = directory_ / name;
         std::ofstream(path, std::ios::binary).write(content.data(), content.size());
-        return path.string();
+        return path;
     }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& content) {
         return file(
@@ -69,7 +64,7 @@ class Loading : public SenderTest {
         EXPECT_EQ(window.growCount, 0);
     }
 
-    fs::path directory_;
+    const ScratchDir directory_;
 };
 
 TEST_F(Loading, OffersTheFourFileKinds) {
@@ -195,11 +190,11 @@ TEST_F(Loading, RealKccFile) {
 TEST_F(Loading, NothingChangesWithoutAUsableFile) {
     givePreviousImage();
     load("");  // cancelled
-    load((directory_ / "fehlt.kcc").string());
+    load(directory_ / "fehlt.kcc");
     load(file("leer.bin", ""));
     load(file("leer.bas", ""));
     fs::create_directory(directory_ / "ordner.kcc");
-    load((directory_ / "ordner.kcc").string());
+    load(directory_ / "ordner.kcc");
     expectPreviousImage();
     EXPECT_TRUE(window.messages.empty());
 }
@@ -212,7 +207,7 @@ void dropPrivileges() {
 }
 
 TEST_F(Loading, UnreadableImageChangesNothing) {
-    ::chmod(directory_.c_str(), 0755);
+    ::chmod(directory_.path().c_str(), 0755);
     const std::string raw = file("geheim.bin", std::string(300, 'x'));
     const std::string container = file("geheim.kcc", kccFile(0x300, 0x500, 512));
     ::chmod(raw.c_str(), 0);

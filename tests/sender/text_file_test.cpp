@@ -1,36 +1,26 @@
 // Loading text files: the size limit and listings saved as UTF-8.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
-#include <filesystem>
 #include <fstream>
 
+#include "scratch_dir.h"
 #include "sender_fixture.h"
 #include "utf8_text.h"
 
 namespace morvale::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 class TextFile : public SenderTest {
   protected:
-    TextFile() {
-        std::string pattern = (fs::temp_directory_path() / "morvale-text-XXXXXX").string();
-        directory_ = ::mkdtemp(pattern.data());
-    }
-    ~TextFile() override { fs::remove_all(directory_); }
-
     // Writes the bytes to a .bas file and loads it.
     void load(std::string_view bytes) {
-        const std::string path = directory_ + "/listing.bas";
+        const std::string path = directory_ / "listing.bas";
         std::ofstream(path, std::ios::binary).write(bytes.data(), std::ssize(bytes));
         window.chosenFiles.push_back(path);
         click(kLoadButton);
     }
 
-    std::string directory_;
+    const ScratchDir directory_;
 };
 
 TEST_F(TextFile, OverOneMebibyteIsRefusedAndNothingChanges) {

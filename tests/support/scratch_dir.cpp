@@ -6,10 +6,12 @@
 #include <sstream>
 #include <stdexcept>
 
+namespace morvale::testing {
+
 namespace fs = std::filesystem;
 
 ScratchDir::ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "kccstrip-test-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "morvale-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
@@ -60,10 +62,4 @@ std::set<std::string> ScratchDir::entries(const std::string& subdir) const {
     return names;
 }
 
-std::string kccBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    }
-    return bytes;
-}
+}  // namespace morvale::testing

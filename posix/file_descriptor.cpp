@@ -1,12 +1,9 @@
 #include "file_descriptor.h"
 
+#include <poll.h>
 #include <unistd.h>
 
-namespace kccstrip {
-
-FileDescriptor::~FileDescriptor() {
-    close();
-}
+namespace posix_io {
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
     if (this != &other) {
@@ -28,6 +25,13 @@ int writeAll(int fd, const void* data, std::size_t size) {
     const char* next = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t written = retryOnEintr([&] { return ::write(fd, next, size); });
+        if (written < 0 && errno == EAGAIN) {
+            pollfd ready{fd, POLLOUT, 0};
+            if (retryOnEintr([&] { return ::poll(&ready, 1, -1); }) < 0) {
+                return errno;
+            }
+            continue;
+        }
         if (written < 0) {
             return errno;
         }
@@ -40,4 +44,4 @@ int writeAll(int fd, const void* data, std::size_t size) {
     return 0;
 }
 
-}  // namespace kccstrip
+}  // namespace posix_io

@@ -1,8 +1,16 @@
-// A temporary directory for one test, removed with everything in it.
+// A temporary folder for one test, removed with everything in it, and the
+// reading of whole files.
+//
+// The folder is made with mkdtemp under the system's temporary folder; the
+// constructor throws when it cannot be made, which fails the test. Removal
+// first gives back the owner's rights a test may have taken from a folder
+// inside, so nothing is left behind.
 #pragma once
 
 #include <set>
 #include <string>
+
+namespace morvale::testing {
 
 class ScratchDir {
   public:
@@ -26,5 +34,4 @@ class ScratchDir {
 // The bytes of the file at `path`; "<missing>" when it cannot be read.
 std::string readFile(const std::string& path);
 
-// `size` bytes of a KCC file whose bytes all differ from their neighbours.
-std::string kccBytes(std::size_t size);
+}  // namespace morvale::testing
