@@ -397,7 +397,10 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     openFailure_.clear();
     linkKeepsFlow_ = linkKeepsFlow;
     held_ = false;
-    lineStatus_ = transmitterEmpty(fd_) ? LineStatus::Answers : LineStatus::Silent;
+    // The transmitter is idle now. A driver that does not say so here does
+    // not follow it (QEMU's FTDI adapter never shows it empty), and waiting
+    // for its word would hold every write until its time-out.
+    lineStatus_ = transmitterEmpty(fd_).value_or(false) ? LineStatus::Answers : LineStatus::Silent;
     if (linkKeepsFlow_ && !takeOverReported_) {
         takeOverReported_ = true;
         report(flowTakeOverMessage(device_, flow.driver));

@@ -36,12 +36,13 @@
 // status (TIOCSERGETLSR) is asked every quarter millisecond until the
 // transmitter is empty: the kernel's own wait (tcdrain) looks only on its
 // timer tick and comes back up to a few milliseconds late. A driver that does
-// not answer the line status gets tcdrain, which has no time-out of its own: a
-// timer signal to the link's thread (deadlineSignal(), handler without
-// SA_RESTART, left unblocked there) interrupts it at the deadline and every
-// millisecond after, so one arriving just before tcdrain starts cannot leave
-// it hanging. At the time-out what is
-// still queued is discarded and the count actually sent returned.
+// not answer the line status, or does not show the transmitter empty at
+// open, gets tcdrain, which has no time-out of its own: a timer signal to the
+// link's thread (deadlineSignal(), handler without SA_RESTART, left unblocked
+// there) interrupts it at the deadline and every millisecond after, so one
+// arriving just before tcdrain starts cannot leave it hanging. At the
+// time-out what is still queued is discarded and the count actually sent
+// returned.
 //
 // Failures are results, never exceptions. Each failed open, and the first
 // failed write of each open port, is reported as one line to a diagnostic
