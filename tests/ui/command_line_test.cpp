@@ -97,13 +97,5 @@ TEST(CommandLine, ReturnOnAButtonGivesNothing) {
     EXPECT_TRUE(takeQueued(window).empty());
 }
 
-TEST(CommandLine, SetTextReplacesAndEmpties) {
-    QtWindow window;
-    window.setText(kCommandLine, "LIST");
-    EXPECT_EQ(window.text(kCommandLine), "LIST");
-    window.setText(kCommandLine, "");
-    EXPECT_EQ(window.text(kCommandLine), "");
-}
-
 }  // namespace
 }  // namespace morvale
