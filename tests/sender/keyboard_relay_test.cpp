@@ -42,15 +42,18 @@ TEST_F(KeyboardRelay, ReturnOutsideTheCommandLineSendsNothing) {
     EXPECT_EQ(window.text(kCommandLine), "RUN");
 }
 
-TEST_F(KeyboardRelay, PortThatDoesNotOpenKeepsTheCommandAndSaysWhyThere) {
+TEST_F(KeyboardRelay, PortThatDoesNotOpenSendsNothingAndSaysWhyAtTheControlUsed) {
     link.openSucceeds = false;
     window.texts[kCommandLine] = "RUN";
     sender.dispatch(Event::menu(kReturnKeyItem));
+    click(10);
     EXPECT_EQ(transcript.line(), "");
+    EXPECT_TRUE(link.sent.empty());
     EXPECT_EQ(window.text(kCommandLine), "RUN");
     EXPECT_EQ(window.ticks, 0);
     EXPECT_EQ(window.notices,
-              (std::vector<std::pair<int, std::string>>{{kCommandLine, "COM2 gibt es nicht"}}));
+              (std::vector<std::pair<int, std::string>>{{kCommandLine, "COM2 gibt es nicht"},
+                                                        {10, "COM2 gibt es nicht"}}));
 }
 
 TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
@@ -65,14 +68,6 @@ TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
     EXPECT_EQ(window.ticks, 0);
     EXPECT_FALSE(keyCode(kEditor));
     EXPECT_FALSE(keyCode(kSendButton));
-}
-
-TEST_F(KeyboardRelay, KeyButtonWithoutPortSendsNothingAndSaysWhyThere) {
-    link.openSucceeds = false;
-    click(10);
-    EXPECT_TRUE(link.sent.empty());
-    EXPECT_EQ(window.notices,
-              (std::vector<std::pair<int, std::string>>{{10, "COM2 gibt es nicht"}}));
 }
 
 using Dispatch = SenderTest;
