@@ -64,32 +64,31 @@ TEST_F(Conversion, WritesEverythingBehindTheHeaderToTheLowerCasedBin) {
     EXPECT_EQ(dir.entries(), (std::set<std::string>{"SPIEL.KCC", "spiel.bin"}));
 }
 
-TEST_F(Conversion, HeaderOnlyInputGivesEmptyOutput) {
-    dir.write("LEER.KCC", kccBytes(128));
-    expectSuccess(run({"LEER.KCC"}));
-    EXPECT_EQ(dir.read("leer.bin"), "");
-}
-
-TEST_F(Conversion, CopiesAllBytesWhateverTheHeaderAddressesSay) {
-    std::string input = kccBytes(128 + 1000);
-    input.replace(17, 4, "\x00\x03\x00\x05", 4);  // 0x300 to 0x500: 512 bytes
-    dir.write("a.kcc", input);
-    expectSuccess(run({"a.kcc"}));
-    EXPECT_EQ(dir.read("a.bin").size(), 1000u);
-}
-
-TEST_F(Conversion, ConvertsTheRealKccFile) {
+TEST_F(Conversion, CopiesAllBytesBehindTheHeaderWhateverItsAddressesSay) {
+    std::string addressed = kccBytes(128 + 1000);
+    addressed.replace(17, 4, "\x00\x03\x00\x05", 4);  // 0x300 to 0x500: 512 bytes
     const std::string sample = readFile(TEST_DATA_DIR "/BINLOAD.KCC");
     ASSERT_EQ(sample.size(), 640u);
-    dir.write("BINLOAD.KCC", sample);
-    expectSuccess(run({dir / "BINLOAD.KCC"}));  // an absolute path this time
-    EXPECT_EQ(dir.read("binload.bin"), sample.substr(128));
-}
-
-TEST_F(Conversion, TakesAPathWithSpacesAsOneParameterAndIgnoresFurtherOnes) {
-    dir.write("MEIN SPIEL.KCC", kccBytes(300));
-    expectSuccess(run({"MEIN SPIEL.KCC", "ANDERES.KCC"}));
-    EXPECT_EQ(dir.read("mein spiel.bin"), kccBytes(300).substr(128));
+    struct Case {
+        std::string input;
+        std::string content;
+        std::vector<std::string> args;
+        std::string output;
+    };
+    const Case cases[] = {
+        {"LEER.KCC", kccBytes(128), {"LEER.KCC"}, "leer.bin"},
+        {"a.kcc", addressed, {"a.kcc"}, "a.bin"},
+        {"BINLOAD.KCC", sample, {dir / "BINLOAD.KCC"}, "binload.bin"},  // an absolute path
+        // A path with spaces is one parameter; further ones are ignored.
+        {"MEIN SPIEL.KCC", kccBytes(300), {"MEIN SPIEL.KCC", "ANDERES.KCC"}, "mein spiel.bin"},
+        {"Späße-Ä×.KCC", kccBytes(200), {"Späße-Ä×.KCC"}, "späße-ä×.bin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        dir.write(c.input, c.content);
+        expectSuccess(run(c.args));
+        EXPECT_EQ(dir.read(c.output), c.content.substr(128));
+    }
 }
 
 TEST_F(Conversion, KeepsTheDirectoryPartAsGiven) {
@@ -162,18 +161,14 @@ TEST_F(Conversion, RefusesInputsWithoutACompleteHeader) {
     dir.write("LEER.KCC", "");
     dir.write("EINS.KCC", "x");
     dir.write("KURZ.KCC", kccBytes(127));
+    dir.write("spiel.kcc", kccBytes(200));  // the input is opened by the name as given
     const auto before = dir.entries();
-    expectFailure(run({"FEHLT.KCC"}), "kccstrip: FEHLT.KCC: No such file or directory");
+    expectFailure(run({"SPIEL.KCC"}), "kccstrip: SPIEL.KCC: No such file or directory");
     expectFailure(run({"ORDNER.KCC"}), "kccstrip: ORDNER.KCC: Is a directory");
     expectFailure(run({"LEER.KCC"}), "kccstrip: LEER.KCC: empty file");
     expectFailure(run({"EINS.KCC"}), "kccstrip: EINS.KCC: shorter than the 128-byte KCC header");
     expectFailure(run({"KURZ.KCC"}), "kccstrip: KURZ.KCC: shorter than the 128-byte KCC header");
     EXPECT_EQ(dir.entries(), before);
-}
-
-TEST_F(Conversion, OpensTheInputByThePathAsGiven) {
-    dir.write("spiel.kcc", kccBytes(200));  // only the lower-case name exists
-    expectFailure(run({"SPIEL.KCC"}), "kccstrip: SPIEL.KCC: No such file or directory");
 }
 
 TEST_F(Conversion, FailedRenameLeavesNoTemporaryFile) {

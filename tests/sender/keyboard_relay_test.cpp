@@ -22,17 +22,14 @@ TEST_F(KeyboardRelay, TypesEachCharacterWithSixTicksThenCarriageReturn) {
     EXPECT_EQ(transcript.entries().back(), "text 16 ");
     EXPECT_EQ(link.lastSettings.handshake, 3);
     EXPECT_FALSE(link.isOpen());
-}
 
-TEST_F(KeyboardRelay, EmptyCommandLineSendsOnlyCarriageReturn) {
-    sender.dispatch(Event::menu(kReturnKeyItem));
-    EXPECT_EQ(transcript.line(), "0D");
-}
-
-TEST_F(KeyboardRelay, LatinOneCharactersGoOutAsSingleBytes) {
-    window.texts[kCommandLine] = "\xC4\xD6";
-    sender.dispatch(Event::menu(kReturnKeyItem));
-    EXPECT_EQ(transcript.line(), "C4 T6 D6 T6 0D");
+    // Latin-1 characters go out as single bytes; an empty line is only CR.
+    for (const auto& [typed, line] : {std::pair{"\xC4\xD6", "C4 T6 D6 T6 0D"}, {"", "0D"}}) {
+        transcript = Transcript{};
+        window.texts[kCommandLine] = typed;
+        sender.dispatch(Event::menu(kReturnKeyItem));
+        EXPECT_EQ(transcript.line(), line) << typed;
+    }
 }
 
 TEST_F(KeyboardRelay, ReturnOutsideTheCommandLineSendsNothing) {
@@ -45,15 +42,18 @@ TEST_F(KeyboardRelay, ReturnOutsideTheCommandLineSendsNothing) {
     EXPECT_EQ(window.text(kCommandLine), "RUN");
 }
 
-TEST_F(KeyboardRelay, PortThatDoesNotOpenKeepsTheCommandAndSaysWhyThere) {
+TEST_F(KeyboardRelay, PortThatDoesNotOpenSendsNothingAndSaysWhyAtTheControlUsed) {
     link.openSucceeds = false;
     window.texts[kCommandLine] = "RUN";
     sender.dispatch(Event::menu(kReturnKeyItem));
+    click(10);
     EXPECT_EQ(transcript.line(), "");
+    EXPECT_TRUE(link.sent.empty());
     EXPECT_EQ(window.text(kCommandLine), "RUN");
     EXPECT_EQ(window.ticks, 0);
     EXPECT_EQ(window.notices,
-              (std::vector<std::pair<int, std::string>>{{kCommandLine, "COM2 gibt es nicht"}}));
+              (std::vector<std::pair<int, std::string>>{{kCommandLine, "COM2 gibt es nicht"},
+                                                        {10, "COM2 gibt es nicht"}}));
 }
 
 TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
@@ -70,25 +70,11 @@ TEST_F(KeyboardRelay, EachKeyButtonSendsItsCodeAlone) {
     EXPECT_FALSE(keyCode(kSendButton));
 }
 
-TEST_F(KeyboardRelay, KeyButtonWithoutPortSendsNothingAndSaysWhyThere) {
-    link.openSucceeds = false;
-    click(10);
-    EXPECT_TRUE(link.sent.empty());
-    EXPECT_EQ(window.notices,
-              (std::vector<std::pair<int, std::string>>{{10, "COM2 gibt es nicht"}}));
-}
-
 using Dispatch = SenderTest;
 
-TEST_F(Dispatch, StartsOnComTwo) {
+TEST_F(Dispatch, StartsOnCom2AndThePortMenuChoosesThePortOfLaterOperations) {
     EXPECT_EQ(state().portName, "COM2");
     EXPECT_EQ(window.checkedPortItem, 2);
-    EXPECT_EQ(state().loadAddress, 0x200);
-    EXPECT_EQ(state().dataLength, 0);
-    EXPECT_EQ(state().dataBuffer.size(), 1024u);
-}
-
-TEST_F(Dispatch, PortMenuChoosesThePortOfLaterOperations) {
     sender.dispatch(Event::menu(3));
     EXPECT_EQ(state().portName, "COM3");
     EXPECT_EQ(window.checkedPortItem, 3);
@@ -121,30 +107,21 @@ TEST_F(Dispatch, CloseRequestEndsTheLoop) {
     EXPECT_EQ(window.events.size(), 1u);
 }
 
-TEST_F(Dispatch, SendButtonUploadsWhenTheEditorShowsAMarker) {
-    for (const char* marker : {"BIN\xC4R", "KCC", "KCB"}) {
-        window.prompts.clear();
-        window.texts[kEditor] = marker;
-        click(kSendButton);
-        EXPECT_EQ(window.prompts.size(), 1u) << marker;
-    }
-}
-
-TEST_F(Dispatch, SendButtonTypesAnyOtherText) {
-    for (const char* text : {"kcc", "KCC\r\n", "BINAR", " KCB"}) {
+TEST_F(Dispatch, SendButtonUploadsOnlyWhenTheEditorShowsAMarker) {
+    for (const auto& [text, marker] :
+         std::initializer_list<std::pair<const char*, bool>>{{"BIN\xC4R", true},
+                                                             {"KCC", true},
+                                                             {"KCB", true},
+                                                             {"kcc", false},
+                                                             {"KCC\r\n", false},
+                                                             {"BINAR", false},
+                                                             {" KCB", false}}) {
         window.prompts.clear();
         window.texts[kEditor] = text;
         click(kSendButton);
-        EXPECT_TRUE(window.prompts.empty()) << text;
+        EXPECT_EQ(window.prompts.size(), marker ? 1u : 0u) << text;
     }
     EXPECT_EQ(transcript.matching("open").size(), 4u);
-}
-
-TEST_F(Dispatch, CloseRequestDuringATransferIsLost) {
-    window.texts[kEditor] = "A";
-    window.eventAtTick[3] = Event::close();
-    click(kSendButton);
-    EXPECT_FALSE(state().quit);
 }
 
 TEST(Pause, KeepsAnAbsoluteScheduleFromItsStart) {

@@ -35,9 +35,11 @@ class Upload : public SenderTest {
     }
 };
 
-TEST_F(Upload, PromptIsPresetWithTheLoadAddress) {
-    loadImage(1);
+TEST_F(Upload, PromptIsPresetWithTheLoadAddressAndCancelSendsNothing) {
+    loadImage(10);
     uploadTo(std::nullopt);
+    EXPECT_TRUE(transcript.entries().empty());
+    EXPECT_EQ(window.text(kEditor), "KCC");
     state().loadAddress = 0xABC;
     uploadTo(std::nullopt);
     ASSERT_EQ(window.prompts.size(), 2u);
@@ -72,30 +74,35 @@ TEST_F(Upload, DataTickIsFiveMilliseconds) {
     EXPECT_EQ(header()[5], 0x00);
 }
 
-TEST_F(Upload, ExactlyOneKilobyteIsOnePiece) {
-    loadImage(1024);
-    uploadTo("200");
-    EXPECT_EQ(transcript.line(), "1B T50 [54 00 02 00 04] T1 <1024 bytes>");
-}
-
-TEST_F(Upload, BlocksAndARest) {
-    loadImage(1025);
-    uploadTo("200");
-    EXPECT_EQ(transcript.line(), "1B T50 [54 00 02 01 04] T2 <1024 bytes> T2 07");
-    EXPECT_EQ(transcript.matching("text 15"),
-              (std::vector<std::string>{"text 15 Sende Block 1 von 1 ...",
-                                        "text 15 Sende den Rest ...", "text 15 KCC"}));
-    EXPECT_EQ(link.sent.back(), state().dataBuffer[1024]);
-}
-
-TEST_F(Upload, WholeBlocksHaveNoRest) {
-    loadImage(2048);
-    uploadTo("200");
-    EXPECT_EQ(transcript.line(), "1B T50 [54 00 02 00 08] T2 <1024 bytes> T2 <1024 bytes>");
-    EXPECT_EQ(transcript.matching("text 15"),
-              (std::vector<std::string>{"text 15 Sende Block 1 von 2 ...",
-                                        "text 15 Sende Block 2 von 2 ...", "text 15 KCC"}));
-    EXPECT_EQ(link.sent.size(), 6u + 2048u);
+TEST_F(Upload, ImageGoesInKilobyteBlocksWithTheRestLast) {
+    struct Case {
+        std::int32_t length;
+        std::string line;
+        std::vector<std::string> progress;
+    };
+    const Case cases[] = {
+        {1024,
+         "1B T50 [54 00 02 00 04] T1 <1024 bytes>",
+         {"text 15 Sende Daten ...", "text 15 KCC"}},
+        {1025,
+         "1B T50 [54 00 02 01 04] T2 <1024 bytes> T2 07",
+         {"text 15 Sende Block 1 von 1 ...", "text 15 Sende den Rest ...", "text 15 KCC"}},
+        {2048,
+         "1B T50 [54 00 02 00 08] T2 <1024 bytes> T2 <1024 bytes>",
+         {"text 15 Sende Block 1 von 2 ...", "text 15 Sende Block 2 von 2 ...", "text 15 KCC"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        transcript = Transcript{};
+        link.sent.clear();
+        loadImage(c.length);
+        uploadTo("200");
+        EXPECT_EQ(transcript.line(), c.line);
+        EXPECT_EQ(transcript.matching("text 15"), c.progress);
+        std::vector<std::uint8_t> expected = header();
+        expected.insert(expected.end(), state().dataBuffer.begin(), state().dataBuffer.end());
+        EXPECT_EQ(link.sent, expected);
+    }
 }
 
 TEST_F(Upload, ShortWriteOfEachPieceIsReportedAndTheUploadGoesOn) {
@@ -168,16 +175,14 @@ TEST_F(Upload, RefusesTargetsInTheRom) {
     expectRefused();
 }
 
-TEST_F(Upload, RefusesImageReachingRom) {
+TEST_F(Upload, ImageMayEndAtTheLastRamAddressButNotReachTheRom) {
     loadImage(512);
     uploadTo("DF00");
     expectRefused();
     uploadTo("DE00");
     EXPECT_TRUE(window.messages.empty());
     EXPECT_EQ(transcript.matching("open").size(), 1u);
-}
 
-TEST_F(Upload, LastRamAddressIsAccepted) {
     loadImage(1);
     uploadTo("DFFF");
     EXPECT_TRUE(window.messages.empty());
@@ -195,13 +200,6 @@ TEST_F(Upload, AnswerIsReadAsHexFromItsFirstCharacter) {
         EXPECT_EQ(header()[3], 0x00) << zero;
     }
     EXPECT_EQ(transcript.matching("open").size(), 5u);
-}
-
-TEST_F(Upload, CancelledPromptSendsNothing) {
-    loadImage(10);
-    uploadTo(std::nullopt);
-    EXPECT_TRUE(transcript.entries().empty());
-    EXPECT_EQ(window.text(kEditor), "KCC");
 }
 
 TEST_F(Upload, PortThatDoesNotOpenLeavesTheControlsAloneAndSaysWhyAtTheSendButton) {

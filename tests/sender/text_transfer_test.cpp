@@ -25,41 +25,31 @@ class TextTransfer : public SenderTest {
     }
 };
 
-TEST_F(TextTransfer, TwoBasicLines) {
-    send("10 PRINT 1\r\n20 END\r\n");
-    EXPECT_EQ(transcript.line(),
-              "0D T50 " + typed("10 PRINT 1") + " 0D T50 " + typed("20 END") + " 0D T50");
-}
-
-TEST_F(TextTransfer, LongPauseEveryFortyCharactersOfALine) {
-    const std::string line(100, 'X');
-    send(line);
+TEST_F(TextTransfer, TypesEachLineWithItsPausesAndEndsWithALineEnd) {
     const std::string forty = typed(std::string(39, 'X')) + " 58 T50";
-    EXPECT_EQ(transcript.line(),
-              "0D T50 " + forty + " " + forty + " " + typed(std::string(20, 'X')) + " 0D");
-}
-
-TEST_F(TextTransfer, LineEndCountsAsFirstCharacterOfTheNextLine) {
-    send("AAAAA\r\n" + std::string(45, 'B'));
-    EXPECT_EQ(transcript.line(), "0D T50 " + typed("AAAAA") + " 0D T50 " +
-                                     typed(std::string(38, 'B')) + " 42 T50 " +
-                                     typed(std::string(6, 'B')) + " 0D");
-}
-
-TEST_F(TextTransfer, LineFeedsAloneAreNotAnEmptyText) {
-    send("\n\n\n");
-    EXPECT_EQ(window.beeps, 0);
-    EXPECT_EQ(transcript.line(), "0D T50 0D");
-}
-
-TEST_F(TextTransfer, TrailingSpacesAfterTheLastLineEndAreTypedWithoutExtraLineEnd) {
-    send("AB\r\n  ");
-    EXPECT_EQ(transcript.line(), "0D T50 " + typed("AB") + " 0D T50 " + typed("  "));
-}
-
-TEST_F(TextTransfer, TabAfterTheLastLineEndGetsAFinalLineEnd) {
-    send("A\r\n\t");
-    EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T50 09 T6 0D");
+    const std::pair<std::string, std::string> cases[] = {
+        {"10 PRINT 1\r\n20 END\r\n",
+         "0D T50 " + typed("10 PRINT 1") + " 0D T50 " + typed("20 END") + " 0D T50"},
+        // A long pause after every fortieth character of a line.
+        {std::string(100, 'X'),
+         "0D T50 " + forty + " " + forty + " " + typed(std::string(20, 'X')) + " 0D"},
+        // The line end counts as the first character of the next line.
+        {"AAAAA\r\n" + std::string(45, 'B'), "0D T50 " + typed("AAAAA") + " 0D T50 " +
+                                                 typed(std::string(38, 'B')) + " 42 T50 " +
+                                                 typed(std::string(6, 'B')) + " 0D"},
+        // Line feeds alone are not an empty text.
+        {"\n\n\n", "0D T50 0D"},
+        // Trailing spaces after the last line end get no extra line end, a tab does.
+        {"AB\r\n  ", "0D T50 " + typed("AB") + " 0D T50 " + typed("  ")},
+        {"A\r\n\t", "0D T50 41 T6 0D T50 09 T6 0D"},
+    };
+    for (const auto& [text, line] : cases) {
+        SCOPED_TRACE(text);
+        transcript = Transcript{};
+        send(text);
+        EXPECT_EQ(transcript.line(), line);
+        EXPECT_EQ(window.beeps, 0);
+    }
 }
 
 TEST_F(TextTransfer, EmptyEditorOnlyBeeps) {
@@ -108,10 +98,16 @@ TEST_F(TextTransfer, ControlsAndColoursWhileSending) {
     EXPECT_EQ(window.text(kEditor), "A");
 }
 
-TEST_F(TextTransfer, ClickWhileTheKcWakesUpIsLost) {
+TEST_F(TextTransfer, ClickWhileTheKcWakesUpAndOtherEventsDoNotStopIt) {
+    window.eventAtTick[3] = Event::close();
     window.eventAtTick[10] = Event::control(kSendButton);
+    window.eventAtTick[52] = Event::close();
+    window.eventAtTick[53] = Event::menu(3);
+    window.eventAtTick[54] = Event::control(kLoadButton);
     send("AB");
     EXPECT_EQ(transcript.line(), "0D T50 41 T6 42 T6 0D");
+    EXPECT_FALSE(state().quit);
+    EXPECT_EQ(state().portName, "COM2");
 }
 
 TEST_F(TextTransfer, AbortWritesALineEndAtOnceAndEndsTheLoop) {
@@ -128,16 +124,6 @@ TEST_F(TextTransfer, AbortAfterALineEndNeedsNoSecondLineEnd) {
     window.eventAtTick[50 + 6 + 1] = Event::control(kSendButton);  // first tick after the CR
     send("A\r\nB\r\n");
     EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T1 0D");
-}
-
-TEST_F(TextTransfer, OtherEventsDoNotStopIt) {
-    window.eventAtTick[52] = Event::close();
-    window.eventAtTick[53] = Event::menu(3);
-    window.eventAtTick[54] = Event::control(kLoadButton);
-    send("AB");
-    EXPECT_EQ(transcript.line(), "0D T50 41 T6 42 T6 0D");
-    EXPECT_FALSE(state().quit);
-    EXPECT_EQ(state().portName, "COM2");
 }
 
 TEST_F(TextTransfer, DeviceThatFailsEndsTheTransferLikeAnAbort) {

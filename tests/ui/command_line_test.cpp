@@ -7,7 +7,7 @@
 namespace morvale {
 namespace {
 
-using testing::activate;
+using CommandLine = testing::ActiveWindowTest;
 using testing::takeQueued;
 using testing::typeText;
 
@@ -15,25 +15,15 @@ QWidget* commandLine(QtWindow& window) {
     return window.mainWindow().control(kCommandLine);
 }
 
-TEST(CommandLine, TypedLettersShowAsCapitalsLatin1Included) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(CommandLine, TypedLettersShowAsCapitalsWhereLatin1HasThem) {
     QTest::keyClicks(commandLine(window), "print 1+a");
     typeText(commandLine(window), QString::fromUtf8(" äöüé"));
-    EXPECT_EQ(window.text(kCommandLine), "PRINT 1+A \xC4\xD6\xDC\xC9");
-}
-
-TEST(CommandLine, LettersWithoutLatin1CapitalStay) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
     // ÿ's capital is U+0178 and ß has no single capital; µ's is Greek.
     typeText(commandLine(window), QString::fromUtf8("ÿßµ÷"));
-    EXPECT_EQ(window.text(kCommandLine), "\xFF\xDF\xB5\xF7");
+    EXPECT_EQ(window.text(kCommandLine), "PRINT 1+A \xC4\xD6\xDC\xC9\xFF\xDF\xB5\xF7");
 }
 
-TEST(CommandLine, RefusesCharactersOutsideLatin1) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(CommandLine, RefusesCharactersOutsideLatin1) {
     typeText(commandLine(window), QString::fromUtf8("a€Ωb"));
     EXPECT_EQ(window.text(kCommandLine), "AB");
     // A paste holding one such character is refused whole.
@@ -44,9 +34,7 @@ TEST(CommandLine, RefusesCharactersOutsideLatin1) {
     EXPECT_EQ(window.text(kCommandLine), "ABCD");
 }
 
-TEST(CommandLine, ReturnOrKeypadEnterGivesExactlyOneReturnEvent) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(CommandLine, ReturnOrKeypadEnterGivesExactlyOneReturnEvent) {
     QTest::keyClicks(commandLine(window), "dir");
     QTest::keyClick(commandLine(window), Qt::Key_Return);
     EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kReturnKeyItem)});
@@ -56,19 +44,19 @@ TEST(CommandLine, ReturnOrKeypadEnterGivesExactlyOneReturnEvent) {
     EXPECT_EQ(window.text(kCommandLine), "DIR");
 }
 
-TEST(CommandLine, ReturnWithShiftCtrlOrAltGivesNoEvent) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(CommandLine, ReturnWithShiftCtrlOrAltOrOnAButtonGivesNoEvent) {
     for (const auto modifier : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier}) {
         QTest::keyClick(commandLine(window), Qt::Key_Return, modifier);
         QTest::keyClick(commandLine(window), Qt::Key_Enter, modifier | Qt::KeypadModifier);
     }
+    QWidget* button = window.mainWindow().control(5);
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_TRUE(takeQueued(window).empty());
 }
 
-TEST(CommandLine, ReturnInTheEditorBreaksTheLineAndGivesNoEvent) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(CommandLine, ReturnInTheEditorBreaksTheLineAndGivesNoEvent) {
     window.grow();
     QWidget* editor = window.mainWindow().control(kEditor);
     // Focus passes from the command line to the editor and back and forth;
@@ -85,24 +73,6 @@ TEST(CommandLine, ReturnInTheEditorBreaksTheLineAndGivesNoEvent) {
     commandLine(window)->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(commandLine(window), Qt::Key_Return);
     EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kReturnKeyItem)});
-}
-
-TEST(CommandLine, ReturnOnAButtonGivesNothing) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    QWidget* button = window.mainWindow().control(5);
-    button->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(button, Qt::Key_Return);
-    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(takeQueued(window).empty());
-}
-
-TEST(CommandLine, SetTextReplacesAndEmpties) {
-    QtWindow window;
-    window.setText(kCommandLine, "LIST");
-    EXPECT_EQ(window.text(kCommandLine), "LIST");
-    window.setText(kCommandLine, "");
-    EXPECT_EQ(window.text(kCommandLine), "");
 }
 
 }  // namespace

@@ -19,85 +19,43 @@
 namespace morvale {
 namespace {
 
-using testing::activate;
+using AddressPrompt = testing::ActiveWindowTest;
+using MessageBox = testing::ActiveWindowTest;
+using FileChooser = testing::ActiveWindowTest;
 using testing::answerModal;
-using ui::AddressPrompt;
-using ui::FileChooser;
 
 constexpr const char* kPromptText = "Startadresse (Hex) eingeben:";
 
-struct PromptLook {
-    QString title;
-    QRect frame;
-    QString promptText;
-    QRect promptGeometry;
-    QRect entryGeometry;
-    QString entryText;
-    int cursor = -1;
-    bool selection = true;
-    QRect okGeometry;
-    QString okText;
-    bool okDefault = false;
-    Qt::WindowFlags flags;
-    int buttons = 0;
-};
-
-PromptLook look(AddressPrompt* prompt) {
-    PromptLook l;
-    l.title = prompt->windowTitle();
-    l.frame = prompt->frameGeometry();
-    l.promptText = prompt->promptLabel()->text();
-    l.promptGeometry = prompt->promptLabel()->geometry();
-    l.entryGeometry = prompt->entry()->geometry();
-    l.entryText = prompt->entry()->text();
-    l.cursor = prompt->entry()->cursorPosition();
-    l.selection = prompt->entry()->hasSelectedText();
-    l.okGeometry = prompt->okButton()->geometry();
-    l.okText = prompt->okButton()->text();
-    l.okDefault = prompt->okButton()->isDefault();
-    l.flags = prompt->windowFlags();
-    l.buttons = static_cast<int>(prompt->findChildren<QPushButton*>().size());
-    return l;
-}
-
-TEST(AddressPrompt, ShowsCentredWithPresetCaretAfterItAndOneDefaultButton) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    PromptLook seen;
-    answerModal<AddressPrompt>([&seen](AddressPrompt* prompt) {
+TEST_F(AddressPrompt, ShowsCentredWithPresetCaretAfterItAndOneDefaultButton) {
+    answerModal<ui::AddressPrompt>([](ui::AddressPrompt* prompt) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(prompt));
         // The focus follows the activation a moment later.
         EXPECT_TRUE(
             QTest::qWaitFor([prompt] { return QApplication::focusWidget() == prompt->entry(); }));
-        seen = look(prompt);
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        EXPECT_EQ(prompt->windowTitle(), QString("Adresse"));
+        EXPECT_EQ(prompt->frameGeometry().size(), QSize(300, 130));
+        EXPECT_EQ(prompt->frameGeometry().topLeft(),
+                  QPoint(screen.width() / 2 - 150, screen.height() / 2 - 65));
+        EXPECT_EQ(prompt->promptLabel()->text(), QString(kPromptText));
+        EXPECT_EQ(prompt->promptLabel()->geometry(), QRect(10, 10, 280, 22));
+        EXPECT_EQ(prompt->entry()->geometry(), QRect(10, 32, 275, 21));
+        EXPECT_EQ(prompt->entry()->text(), QString("200"));
+        EXPECT_EQ(prompt->entry()->cursorPosition(), 3);
+        EXPECT_FALSE(prompt->entry()->hasSelectedText());
+        EXPECT_EQ(prompt->okButton()->geometry(), QRect(110, 67, 80, 25));
+        EXPECT_EQ(prompt->okButton()->text(), QString("OK"));
+        EXPECT_TRUE(prompt->okButton()->isDefault());
+        EXPECT_EQ(prompt->findChildren<QPushButton*>().size(), 1);
+        EXPECT_FALSE(prompt->windowFlags() & Qt::WindowCloseButtonHint);
+        EXPECT_FALSE(prompt->windowFlags() & Qt::WindowSystemMenuHint);
         QTest::keyClick(prompt->entry(), Qt::Key_Return);
     });
-    const auto answer = window.askText("Adresse", kPromptText, "200");
-    ASSERT_TRUE(answer.has_value());
-    EXPECT_EQ(*answer, "200");
-
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(seen.title, QString("Adresse"));
-    EXPECT_EQ(seen.frame.size(), QSize(300, 130));
-    EXPECT_EQ(seen.frame.topLeft(), QPoint(screen.width() / 2 - 150, screen.height() / 2 - 65));
-    EXPECT_EQ(seen.promptText, QString(kPromptText));
-    EXPECT_EQ(seen.promptGeometry, QRect(10, 10, 280, 22));
-    EXPECT_EQ(seen.entryGeometry, QRect(10, 32, 275, 21));
-    EXPECT_EQ(seen.entryText, QString("200"));
-    EXPECT_EQ(seen.cursor, 3);
-    EXPECT_FALSE(seen.selection);
-    EXPECT_EQ(seen.okGeometry, QRect(110, 67, 80, 25));
-    EXPECT_EQ(seen.okText, QString("OK"));
-    EXPECT_TRUE(seen.okDefault);
-    EXPECT_EQ(seen.buttons, 1);
-    EXPECT_FALSE(seen.flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(seen.flags & Qt::WindowSystemMenuHint);
+    EXPECT_EQ(window.askText("Adresse", kPromptText, "200"), std::optional<std::string>("200"));
 }
 
-TEST(AddressPrompt, OkAnswersTheEditedTextUnchanged) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    answerModal<AddressPrompt>([](AddressPrompt* prompt) {
+TEST_F(AddressPrompt, OkAnswersTheEditedTextUnchanged) {
+    answerModal<ui::AddressPrompt>([](ui::AddressPrompt* prompt) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(prompt));
         QTest::keyClick(prompt->entry(), Qt::Key_Backspace);
         QTest::keyClicks(prompt->entry(), "0 dfff");
@@ -107,10 +65,8 @@ TEST(AddressPrompt, OkAnswersTheEditedTextUnchanged) {
               std::optional<std::string>("300 dfff"));
 }
 
-TEST(AddressPrompt, EmptyAnswerIsNotACancel) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    answerModal<AddressPrompt>([](AddressPrompt* prompt) {
+TEST_F(AddressPrompt, EmptyAnswerIsNotACancel) {
+    answerModal<ui::AddressPrompt>([](ui::AddressPrompt* prompt) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(prompt));
         prompt->entry()->clear();
         QTest::keyClick(prompt->entry(), Qt::Key_Enter, Qt::KeypadModifier);
@@ -118,10 +74,8 @@ TEST(AddressPrompt, EmptyAnswerIsNotACancel) {
     EXPECT_EQ(window.askText("Adresse", kPromptText, "200"), std::optional<std::string>(""));
 }
 
-TEST(AddressPrompt, EscapeCancels) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    answerModal<AddressPrompt>([](AddressPrompt* prompt) {
+TEST_F(AddressPrompt, EscapeCancels) {
+    answerModal<ui::AddressPrompt>([](ui::AddressPrompt* prompt) {
         EXPECT_TRUE(QTest::qWaitForWindowActive(prompt));
         QTest::keyClicks(prompt->entry(), "ABC");
         QTest::keyClick(prompt->entry(), Qt::Key_Escape);
@@ -129,11 +83,9 @@ TEST(AddressPrompt, EscapeCancels) {
     EXPECT_EQ(window.askText("Adresse", kPromptText, "200"), std::nullopt);
 }
 
-TEST(AddressPrompt, KeepsTheMainWindowFromTakingClicks) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(AddressPrompt, KeepsTheMainWindowFromTakingClicks) {
     bool modal = false;
-    answerModal<AddressPrompt>([&](AddressPrompt* prompt) {
+    answerModal<ui::AddressPrompt>([&](ui::AddressPrompt* prompt) {
         // Which window is active is the window system's business; the offscreen
         // one may grant the main window's own requests late.
         modal = QApplication::activeModalWidget() == prompt;
@@ -149,53 +101,39 @@ TEST(AddressPrompt, KeepsTheMainWindowFromTakingClicks) {
     EXPECT_EQ(window.pendingEvents(), 0u);
 }
 
-struct BoxLook {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-    QWidget* parent = nullptr;
-};
-
-BoxLook showAndRead(QtWindow& window, std::string_view title, std::string_view text,
-                    MessageIcon icon) {
-    BoxLook seen;
-    answerModal<QMessageBox>([&seen](QMessageBox* box) {
-        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                box->parentWidget()};
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    });
-    window.showMessage(title, text, icon);
-    return seen;
-}
-
-TEST(MessageBox, WarningHasTitleTextExclamationAndOk) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    const BoxLook seen =
-        showAndRead(window, "Warnung", "Ziel liegt im ROM!     ", MessageIcon::Exclamation);
-    EXPECT_EQ(seen.title, QString("Warnung"));
-    EXPECT_EQ(seen.text, QString("Ziel liegt im ROM!     "));
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
-    EXPECT_EQ(seen.parent, &window.mainWindow());
-}
-
-TEST(MessageBox, ErrorHasNoIconAndLatin1Text) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    const BoxLook seen = showAndRead(window, "Fehler", "Datei zu gro\xDF!", MessageIcon::None);
-    EXPECT_EQ(seen.title, QString("Fehler"));
-    EXPECT_EQ(seen.text, QString::fromUtf8("Datei zu groß!"));
-    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+TEST_F(MessageBox, ShowsTitleLatin1TextIconAndOnlyOkOverTheWindow) {
+    struct Case {
+        const char* title;
+        const char* text;
+        MessageIcon icon;
+        QString shownText;
+        QMessageBox::Icon shownIcon;
+    };
+    const Case cases[] = {
+        {"Warnung", "Ziel liegt im ROM!     ", MessageIcon::Exclamation, "Ziel liegt im ROM!     ",
+         QMessageBox::Warning},
+        {"Fehler", "Datei zu gro\xDF!", MessageIcon::None, QString::fromUtf8("Datei zu groß!"),
+         QMessageBox::NoIcon},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        answerModal<QMessageBox>([&](QMessageBox* box) {
+            EXPECT_EQ(box->windowTitle(), QString(c.title));
+            EXPECT_EQ(box->text(), c.shownText);
+            EXPECT_EQ(box->icon(), c.shownIcon);
+            EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+            EXPECT_EQ(box->parentWidget(), &window.mainWindow());
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        window.showMessage(c.title, c.text, c.icon);
+    }
 }
 
 constexpr const char* kLoadFilter =
     "KCC und KCB-Dateien|*.kcc;*.kcb|Bin\xE4r-Dateien|*.bin|Basic-Quellkodes|*.bas|"
     "Text-Dateien|*.txt";
 
-TEST(FileChooser, SplitsTheFilterTextAtEveryBar) {
+TEST(FileChooserFilters, SplitAtEveryBar) {
     const QStringList filters = ui::nameFiltersFromText(kLoadFilter);
     EXPECT_EQ(filters,
               (QStringList{QString("KCC und KCB-Dateien (*.kcc *.kcb)"),
@@ -214,7 +152,7 @@ void touch(const QString& path) {
 // The names the dialog lists in its current folder once they are the expected
 // ones, or after five seconds: the model reads the folder and applies a
 // filter in the background.
-QStringList listedNames(FileChooser* dialog, const QStringList& expected) {
+QStringList listedNames(ui::FileChooser* dialog, const QStringList& expected) {
     auto* model = dialog->findChild<QFileSystemModel*>();
     QStringList names;
     if (model == nullptr) {
@@ -236,7 +174,7 @@ QStringList listedNames(FileChooser* dialog, const QStringList& expected) {
 }
 
 // Types a name into the dialog's file-name field, as a user would.
-void typeFileName(FileChooser* dialog, const QString& name) {
+void typeFileName(ui::FileChooser* dialog, const QString& name) {
     auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(edit, nullptr);
     edit->setText(name);
@@ -249,16 +187,14 @@ struct DialogLook {
     QStringList listed;
 };
 
-TEST(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
+TEST_F(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     for (const char* name : {"SPIEL.KCC", "prog.kcb", "Image.Bin", "notes.txt", "LIST.BAS"}) {
         touch(dir.filePath(name));
     }
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
     DialogLook seen;
-    answerModal<FileChooser>([&](FileChooser* dialog) {
+    answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
         seen.title = dialog->windowTitle();
         seen.filters = dialog->nameFilters();
         seen.selectedFilter = dialog->selectedNameFilter();
@@ -277,7 +213,7 @@ TEST(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
     // The other entries filter the same way.
     const std::vector<QStringList> expected{{"Image.Bin"}, {"LIST.BAS"}, {"notes.txt"}};
     std::vector<QStringList> listedPerFilter;
-    answerModal<FileChooser>([&](FileChooser* dialog) {
+    answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
         dialog->setDirectory(dir.path());
         for (int i = 1; i < 4; ++i) {
             dialog->selectNameFilter(dialog->nameFilters().at(i));
@@ -289,13 +225,11 @@ TEST(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
     EXPECT_EQ(listedPerFilter, expected);
 }
 
-TEST(FileChooser, ReturnsATypedNameOfAMissingFileInAnExistingFolder) {
+TEST_F(FileChooser, ReturnsATypedNameOfAMissingFileInAnExistingFolder) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
     bool stayedOpenForMissingFolder = false;
-    answerModal<FileChooser>([&](FileChooser* dialog) {
+    answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
         typeFileName(dialog, dir.filePath("nofolder/x.kcc"));
         dialog->accept();
         stayedOpenForMissingFolder = dialog->isVisible();
@@ -307,27 +241,18 @@ TEST(FileChooser, ReturnsATypedNameOfAMissingFileInAnExistingFolder) {
     EXPECT_EQ(chosen, QFile::encodeName(dir.filePath("neu.kcc")).toStdString());
 }
 
-TEST(FileChooser, ReturnsThePathAsFileSystemBytes) {
+TEST_F(FileChooser, ReturnsThePathAsFileSystemBytes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString name = dir.filePath(QString::fromUtf8("Spiel-ä.kcc"));
     touch(name);
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    answerModal<FileChooser>([&](FileChooser* dialog) {
+    answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
         typeFileName(dialog, name);
         dialog->accept();
     });
     const std::string chosen = window.chooseFile("Laden", kLoadFilter);
     EXPECT_EQ(chosen, QFile::encodeName(name).toStdString());
     EXPECT_TRUE(QFile::exists(QFile::decodeName(QByteArray::fromStdString(chosen))));
-}
-
-TEST(FileChooser, CancelGivesAnEmptyPath) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    answerModal<FileChooser>([](FileChooser* dialog) { dialog->reject(); });
-    EXPECT_EQ(window.chooseFile("Laden", kLoadFilter), "");
 }
 
 }  // namespace

@@ -88,16 +88,5 @@ TEST(Editor, ShowsTheBackgroundColourSet) {
     EXPECT_EQ(disabled.pixelColor(disabled.width() / 2, disabled.height() / 2), QColor(255, 0, 0));
 }
 
-TEST(Editor, ButtonCaptionsAreReadAndReplaced) {
-    QtWindow window;
-    window.setText(kSendButton, "Abbruch");
-    EXPECT_EQ(window.text(kSendButton), "Abbruch");
-    window.setText(kSendButton, "Senden");
-    EXPECT_EQ(window.text(kSendButton), "Senden");
-    EXPECT_EQ(window.text(99), "");
-    window.setText(99, "x");  // no such control: nothing happens
-    window.setEnabled(99, false);
-}
-
 }  // namespace
 }  // namespace morvale

@@ -14,9 +14,8 @@
 namespace morvale {
 namespace {
 
-using testing::activate;
 using testing::takeQueued;
-using ui::MainWindow;
+using MainWindow = testing::ActiveWindowTest;
 
 struct ControlRow {
     int id;
@@ -48,10 +47,8 @@ int menuHeight(QtWindow& window) {
     return window.mainWindow().menuBar()->geometry().height();
 }
 
-TEST(MainWindow, OpensWithTitleFixedCompactSizeAndPlace) {
-    QtWindow window;
-    MainWindow& w = window.mainWindow();
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, OpensWithTitleFixedCompactSizeAndPlace) {
+    ui::MainWindow& w = window.mainWindow();
     EXPECT_EQ(w.windowTitle(), QString(" Morvale"));
     EXPECT_EQ(w.size(), QSize(460, 97));
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
@@ -61,11 +58,14 @@ TEST(MainWindow, OpensWithTitleFixedCompactSizeAndPlace) {
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    // The editor lies below the compact client area; both texts start empty.
+    EXPECT_GE(w.control(kEditor)->geometry().top(), w.height());
+    EXPECT_TRUE(window.text(kEditor).empty());
+    EXPECT_TRUE(window.text(kCommandLine).empty());
 }
 
-TEST(MainWindow, PlacesEveryControlBelowTheMenuRowWithCaptionTipAndId) {
-    QtWindow window;
-    MainWindow& w = window.mainWindow();
+TEST_F(MainWindow, PlacesEveryControlBelowTheMenuRowWithCaptionTipAndId) {
+    ui::MainWindow& w = window.mainWindow();
     const int top = menuHeight(window);
     EXPECT_GT(top, 0);
     EXPECT_EQ(w.menuBar()->geometry().topLeft(), QPoint(0, 0));
@@ -77,7 +77,7 @@ TEST(MainWindow, PlacesEveryControlBelowTheMenuRowWithCaptionTipAndId) {
         EXPECT_EQ(control->geometry(), QRect(row.x, row.y + top, row.width, row.height));
         EXPECT_EQ(control->toolTip(), QString::fromUtf8(row.toolTip));
         EXPECT_EQ(control->property("controlId").toInt(), row.id);
-        EXPECT_EQ(MainWindow::controlIdOf(control), row.id);
+        EXPECT_EQ(ui::MainWindow::controlIdOf(control), row.id);
         EXPECT_EQ(window.text(row.id), row.caption);
         EXPECT_TRUE(control->isEnabled());
     }
@@ -87,21 +87,26 @@ TEST(MainWindow, PlacesEveryControlBelowTheMenuRowWithCaptionTipAndId) {
     EXPECT_EQ(label->geometry(), QRect(0, 40 + top, 250, 15));
     EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
     EXPECT_TRUE(label->toolTip().isEmpty());
-    EXPECT_EQ(MainWindow::controlIdOf(label), -1);
+    EXPECT_EQ(ui::MainWindow::controlIdOf(label), -1);
     EXPECT_TRUE(w.testAttribute(Qt::WA_AlwaysShowToolTips));
 }
 
-TEST(MainWindow, EditorLiesBelowTheCompactClientArea) {
-    QtWindow window;
-    const QWidget* editor = window.mainWindow().control(kEditor);
-    EXPECT_GE(editor->geometry().top(), window.mainWindow().height());
-    EXPECT_TRUE(window.text(kEditor).empty());
-    EXPECT_TRUE(window.text(kCommandLine).empty());
+TEST_F(MainWindow, SetTextReplacesLineAndCaptionsAndSkipsUnknownControls) {
+    const std::pair<int, std::string> texts[] = {{kCommandLine, "LIST"},
+                                                 {kCommandLine, ""},
+                                                 {kSendButton, "Abbruch"},
+                                                 {kSendButton, "Senden"}};
+    for (const auto& [id, text] : texts) {
+        window.setText(id, text);
+        EXPECT_EQ(window.text(id), text) << id;
+    }
+    EXPECT_EQ(window.text(99), "");
+    window.setText(99, "x");  // no such control: nothing happens
+    window.setEnabled(99, false);
 }
 
-TEST(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
-    QtWindow window;
-    MainWindow& w = window.mainWindow();
+TEST_F(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
+    ui::MainWindow& w = window.mainWindow();
     const QList<QAction*> titles = w.menuBar()->actions();
     ASSERT_EQ(titles.size(), 1);
     EXPECT_EQ(titles[0]->text(), QString("Schnittstelle"));
@@ -122,9 +127,8 @@ std::vector<bool> checks(QtWindow& window) {
     return result;
 }
 
-TEST(MainWindow, PortItemChoiceIsQueuedAndTheCheckFollowsOnlyTheLogic) {
-    QtWindow window;
-    MainWindow& w = window.mainWindow();
+TEST_F(MainWindow, PortItemChoiceIsQueuedAndTheCheckFollowsOnlyTheLogic) {
+    ui::MainWindow& w = window.mainWindow();
     w.portItem(3)->trigger();
     // Until the logic acts on the choice, the check stays where it was: a
     // choice dropped during a transfer leaves no wrong mark behind.
@@ -141,15 +145,8 @@ TEST(MainWindow, PortItemChoiceIsQueuedAndTheCheckFollowsOnlyTheLogic) {
     EXPECT_EQ(checks(window), (std::vector<bool>{false, false, true, false}));
 }
 
-TEST(MainWindow, CommandLineHasTheFocusAtStart) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, CommandLineHasTheFocusAtStartAndTheQueryAnswersMinusOneElsewhere) {
     EXPECT_EQ(window.focusedControl(), kCommandLine);
-}
-
-TEST(MainWindow, FocusQueryAnswersMinusOneWhenFocusIsElsewhere) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
     QWidget other;
     other.show();
     other.activateWindow();
@@ -157,10 +154,8 @@ TEST(MainWindow, FocusQueryAnswersMinusOneWhenFocusIsElsewhere) {
     EXPECT_EQ(window.focusedControl(), -1);
 }
 
-TEST(MainWindow, TabWalksControlsInCreationOrderAndWraps) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    MainWindow& w = window.mainWindow();
+TEST_F(MainWindow, TabWalksControlsInCreationOrderAndWraps) {
+    ui::MainWindow& w = window.mainWindow();
     w.control(kLoadButton)->setFocus(Qt::TabFocusReason);
     std::vector<int> visited{window.focusedControl()};
     for (int i = 0; i < 15; ++i) {
@@ -183,9 +178,7 @@ TEST(MainWindow, TabWalksControlsInCreationOrderAndWraps) {
     EXPECT_EQ(window.focusedControl(), kEditor);
 }
 
-TEST(MainWindow, TabSkipsDisabledControls) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, TabSkipsDisabledControls) {
     window.setEnabled(kSendButton, false);
     window.setEnabled(3, false);
     window.mainWindow().control(kLoadButton)->setFocus(Qt::TabFocusReason);
@@ -195,9 +188,7 @@ TEST(MainWindow, TabSkipsDisabledControls) {
     EXPECT_TRUE(window.mainWindow().control(kSendButton)->isEnabled());
 }
 
-TEST(MainWindow, ControlDisabledWithTheFocusGetsItBackWhenEnabled) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, ControlDisabledWithTheFocusGetsItBackWhenEnabled) {
     // An upload after a click on "Senden": every control but the editor goes
     // off and on again, in this order.
     window.mainWindow().control(kSendButton)->setFocus(Qt::MouseFocusReason);
@@ -212,9 +203,7 @@ TEST(MainWindow, ControlDisabledWithTheFocusGetsItBackWhenEnabled) {
     EXPECT_EQ(window.focusedControl(), kSendButton);
 }
 
-TEST(MainWindow, FocusMovedByTheUserWhileDisabledStaysWhereTheUserPutIt) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, FocusMovedByTheUserWhileDisabledStaysWhereTheUserPutIt) {
     window.grow();
     ASSERT_EQ(window.focusedControl(), kCommandLine);
     window.setEnabled(kLoadButton, false);
@@ -228,10 +217,8 @@ TEST(MainWindow, FocusMovedByTheUserWhileDisabledStaysWhereTheUserPutIt) {
     EXPECT_EQ(window.focusedControl(), kEditor);
 }
 
-TEST(MainWindow, GrowsOnceToFullHeightKeepingPlaceAndWidth) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
-    MainWindow& w = window.mainWindow();
+TEST_F(MainWindow, GrowsOnceToFullHeightKeepingPlaceAndWidth) {
+    ui::MainWindow& w = window.mainWindow();
     const QPoint place = w.frameGeometry().topLeft();
     window.grow();
     QApplication::processEvents();
@@ -246,9 +233,7 @@ TEST(MainWindow, GrowsOnceToFullHeightKeepingPlaceAndWidth) {
     EXPECT_TRUE(takeQueued(window).empty());
 }
 
-TEST(MainWindow, CloseBoxQueuesOneRequestAndKeepsTheWindow) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, CloseBoxQueuesOneRequestAndKeepsTheWindow) {
     EXPECT_FALSE(window.mainWindow().close());
     EXPECT_FALSE(window.mainWindow().close());
     EXPECT_TRUE(window.mainWindow().isVisible());
@@ -257,9 +242,7 @@ TEST(MainWindow, CloseBoxQueuesOneRequestAndKeepsTheWindow) {
     EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::close()});
 }
 
-TEST(MainWindow, EveryButtonClickIsQueuedInOrder) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
+TEST_F(MainWindow, EveryEnabledButtonClickIsQueuedInOrder) {
     std::vector<Event> expected;
     for (int id = 1; id <= 14; ++id) {
         QTest::mouseClick(window.mainWindow().control(id), Qt::LeftButton);
@@ -268,14 +251,10 @@ TEST(MainWindow, EveryButtonClickIsQueuedInOrder) {
     QTest::mouseClick(window.mainWindow().control(3), Qt::LeftButton);
     expected.push_back(Event::control(3));
     EXPECT_EQ(takeQueued(window), expected);
-}
 
-TEST(MainWindow, DisabledButtonGivesNoEvent) {
-    QtWindow window;
-    ASSERT_TRUE(activate(window));
     window.setEnabled(kLoadButton, false);
     QTest::mouseClick(window.mainWindow().control(kLoadButton), Qt::LeftButton);
-    EXPECT_TRUE(takeQueued(window).empty());
+    EXPECT_TRUE(takeQueued(window).empty()) << "a disabled button gives no event";
 }
 
 }  // namespace

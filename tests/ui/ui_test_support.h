@@ -40,6 +40,14 @@ inline bool activate(QtWindow& window) {
     return QTest::qWaitForWindowActive(&w);
 }
 
+// A shown and active main window, for tests of focus, keys and dialogs.
+class ActiveWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(activate(window)); }
+
+    QtWindow window;
+};
+
 // Types each character as a key press carrying that text, as a keyboard
 // layout with the character on a key would.
 inline void typeText(QWidget* widget, const QString& text) {
