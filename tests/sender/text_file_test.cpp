@@ -1,8 +1,10 @@
 // Loading text files: the size limit and listings saved as UTF-8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
+#include "file_reading.h"
 #include "scratch_dir.h"
 #include "sender_fixture.h"
 #include "utf8_text.h"
@@ -64,6 +66,15 @@ TEST_F(TextFile, EveryOtherFileLoadsByteForByte) {
     EXPECT_EQ(window.text(kEditor),
               "\xEF\xBB\xBF"
               "A\xC4\r\n");
+}
+
+TEST(FileReading, AFileThatTellsNoSizeIsReadAsItComesUpToTheLimit) {
+    // A device reports size 0 and never ends: the read takes room as it goes
+    // and stops at the limit, past the first room it takes.
+    const auto zeros = readFileStart("/dev/zero", 200'000);
+    ASSERT_TRUE(zeros);
+    EXPECT_EQ(zeros->size(), 200'000u);
+    EXPECT_EQ(std::count(zeros->begin(), zeros->end(), 0), 200'000);
 }
 
 TEST(Utf8Text, OnlyValidUtfEightWithAMultiByteSequenceCounts) {
