@@ -29,11 +29,9 @@ DeadlineWait::DeadlineWait(QObject* parent) : QObject(parent) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ >= 0) {
         notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-        notifier_->setEnabled(false);
-        // Setting the timer again clears an expiry, so it needs no read:
-        // the notifier only stops watching until then.
         connect(notifier_, &QSocketNotifier::activated, this, [this] {
-            notifier_->setEnabled(false);
+            std::uint64_t expirations = 0;
+            [[maybe_unused]] const auto n = ::read(fd_, &expirations, sizeof expirations);
             expired_ = true;
         });
     }
@@ -51,13 +49,14 @@ void DeadlineWait::arm(SteadyClock::time_point deadline) {
     itimerspec spec{};
     spec.it_value = toTimespec(deadline);
     timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
-    notifier_->setEnabled(true);
 }
 
 void DeadlineWait::disarm() {
-    notifier_->setEnabled(false);
     const itimerspec off{};
     timerfd_settime(fd_, 0, &off, nullptr);
+    // Drop an expiry that was not read yet, so the notifier stays quiet.
+    std::uint64_t expirations = 0;
+    [[maybe_unused]] const auto n = ::read(fd_, &expirations, sizeof expirations);
 }
 
 void DeadlineWait::waitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) {
@@ -84,7 +83,7 @@ void DeadlineWait::waitUntil(SteadyClock::time_point deadline, const std::functi
     while (!done() && !expired_ && SteadyClock::now() < deadline) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    // A timer that expired is disarmed already.
+    // An expiry that was read left the timer disarmed and nothing to drop.
     if (!expired_) {
         disarm();
     }
