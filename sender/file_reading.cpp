@@ -5,7 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+
+#include "file_descriptor.h"
 
 namespace morvale {
 
@@ -28,38 +29,32 @@ std::int64_t fileSize(const std::string& path) {
 
 std::optional<std::vector<std::uint8_t>> readFileStart(const std::string& path,
                                                        std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    const posix_io::FileDescriptor file(posix_io::retryOnEintr(
+        [&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); }));
+    if (!file.valid()) {
         return std::nullopt;
     }
     // Sized from the file, with one byte more to see it grown meanwhile; a
     // file that tells no size (a pipe, a device) gets room as it comes.
     struct stat info {};
-    const std::size_t told =
-        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    const std::size_t told = ::fstat(file.get(), &info) == 0 && info.st_size > 0
+                                 ? static_cast<std::size_t>(info.st_size)
+                                 : 0;
     std::vector<std::uint8_t> bytes(std::min(maxBytes, told > 0 ? told + 1 : kFirstRoom));
     std::size_t filled = 0;
-    bool failed = false;
     while (filled < maxBytes) {
         if (filled == bytes.size()) {
             bytes.resize(std::min(maxBytes, bytes.size() * 2));
         }
-        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t n = posix_io::retryOnEintr(
+            [&] { return ::read(file.get(), bytes.data() + filled, bytes.size() - filled); });
         if (n < 0) {
-            failed = true;
-            break;
+            return std::nullopt;
         }
         if (n == 0) {
             break;
         }
         filled += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (failed) {
-        return std::nullopt;
     }
     bytes.resize(filled);
     return bytes;

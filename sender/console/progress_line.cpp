@@ -25,6 +25,8 @@ std::string minutesAndSeconds(std::chrono::nanoseconds time) {
     return text;
 }
 
+// Unlike posix_io::writeAll it never waits for a full output: it runs
+// under the lock the sending thread takes for every write.
 void writeAll(int fd, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {

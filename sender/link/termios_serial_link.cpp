@@ -18,6 +18,7 @@
 #include <optional>
 #include <utility>
 
+#include "file_descriptor.h"
 #include "port_messages.h"
 
 // Older C libraries name the target thread of SIGEV_THREAD_ID only by the
@@ -29,6 +30,8 @@
 namespace morvale {
 namespace {
 
+using posix_io::retryOnEintr;
+
 constexpr std::int64_t kSecond = 1'000'000'000;  // in nanoseconds, like every time here
 constexpr std::int64_t kMillisecond = 1'000'000;
 constexpr std::int64_t kWritePerByte = 100 * kMillisecond;
@@ -39,19 +42,6 @@ constexpr int kDriverShare = 16;
 constexpr std::int64_t kStatusStep = kMillisecond / 4;
 constexpr std::uint8_t kXon = 0x11;
 constexpr std::uint8_t kXoff = 0x13;
-
-// The single place where calls interrupted by a signal are restarted. The
-// write loop does not use it: there an interruption means "check the
-// deadline".
-template <typename Call>
-auto restartInterrupted(Call call) {
-    for (;;) {
-        const auto result = call();
-        if (result != -1 || errno != EINTR) {
-            return result;
-        }
-    }
-}
 
 std::int64_t monotonicNow() {
     timespec now{};
@@ -117,7 +107,7 @@ std::optional<bool> transmitterEmpty(int fd) {
 // errno value of the failure.
 int setUpLine(int fd, const LineSettings& settings, bool kernelFlow) {
     termios port{};
-    if (restartInterrupted([&] { return ::tcgetattr(fd, &port); }) != 0) {
+    if (retryOnEintr([&] { return ::tcgetattr(fd, &port); }) != 0) {
         return errno;
     }
     termios line{};
@@ -127,13 +117,13 @@ int setUpLine(int fd, const LineSettings& settings, bool kernelFlow) {
     if (!kernelFlow) {
         line.c_iflag &= ~IXON;
     }
-    if (restartInterrupted([&] { return ::tcsetattr(fd, TCSANOW, &line); }) != 0) {
+    if (retryOnEintr([&] { return ::tcsetattr(fd, TCSANOW, &line); }) != 0) {
         return errno;
     }
     // tcsetattr succeeds when the driver took any part of the settings; one
     // that cannot run at the speed quietly keeps another.
     termios taken{};
-    if (restartInterrupted([&] { return ::tcgetattr(fd, &taken); }) != 0) {
+    if (retryOnEintr([&] { return ::tcgetattr(fd, &taken); }) != 0) {
         return errno;
     }
     if (::cfgetospeed(&taken) != ::cfgetospeed(&line)) {
@@ -148,12 +138,12 @@ int setUpLine(int fd, const LineSettings& settings, bool kernelFlow) {
     // The kernel keeps an XOFF received during an earlier use of the port
     // across closes. Restarting output alone does not clear it; stopping it
     // first does.
-    if (restartInterrupted([&] { return ::tcflow(fd, TCOOFF); }) != 0 ||
-        restartInterrupted([&] { return ::tcflow(fd, TCOON); }) != 0) {
+    if (retryOnEintr([&] { return ::tcflow(fd, TCOOFF); }) != 0 ||
+        retryOnEintr([&] { return ::tcflow(fd, TCOON); }) != 0) {
         return errno;
     }
     // A DC3 read by the link counts only from this use on.
-    if (!kernelFlow && restartInterrupted([&] { return ::tcflush(fd, TCIFLUSH); }) != 0) {
+    if (!kernelFlow && retryOnEintr([&] { return ::tcflush(fd, TCIFLUSH); }) != 0) {
         return errno;
     }
     return 0;
@@ -365,7 +355,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
         reportOpenFailure(device, 0);
         return false;
     }
-    const int fd = restartInterrupted(
+    const int fd = retryOnEintr(
         [&] { return ::open(device.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0) {
         reportOpenFailure(device, errno);
@@ -374,7 +364,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     // The flock comes before TIOCEXCL: a second open of a device that this
     // link already holds fails here, before it could touch the exclusive
     // flag that the first descriptor set.
-    if (restartInterrupted([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
+    if (retryOnEintr([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) != 0) {
         const int error = errno;
         ::close(fd);
         reportOpenFailure(device, error);
@@ -474,7 +464,8 @@ WriteResult TermiosSerialLink::writeBytes(std::span<const std::uint8_t> bytes) {
         return WriteResult{static_cast<std::int32_t>(handed), true};
     };
 
-    // Every interrupted call comes back here, to the deadline check.
+    // Every interrupted call comes back here, to the deadline check, rather
+    // than being retried.
     for (;;) {
         if (linkKeepsFlow_) {
             if (const int error = readFlowBytes(); error != 0) {
