@@ -6,6 +6,8 @@ namespace {
 
 constexpr std::size_t kLoadAddressOffset = 17;
 constexpr std::size_t kEndAddressOffset = 19;
+constexpr std::size_t kAddressCountOffset = 16;
+constexpr std::size_t kStartAddressOffset = 21;
 
 std::uint16_t readLittleEndian16(std::span<const std::uint8_t> bytes, std::size_t offset) {
     return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
@@ -17,12 +19,18 @@ std::int32_t KccHeader::imageLength() const {
     return endAddress > loadAddress ? endAddress - loadAddress : 0;
 }
 
+std::optional<std::uint16_t> KccHeader::start() const {
+    // Older tools write counts above 3 for the same three addresses.
+    return addressCount >= 3 ? std::optional(startAddress) : std::nullopt;
+}
+
 std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header) {
     if (header.size() < kHeaderSize) {
         return std::nullopt;
     }
     return KccHeader{readLittleEndian16(header, kLoadAddressOffset),
-                     readLittleEndian16(header, kEndAddressOffset)};
+                     readLittleEndian16(header, kEndAddressOffset), header[kAddressCountOffset],
+                     readLittleEndian16(header, kStartAddressOffset)};
 }
 
 }  // namespace kcc

@@ -4,8 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "text_pacing.h"
 
 namespace morvale {
 
@@ -14,8 +17,13 @@ struct AppState {
     std::vector<std::uint8_t> dataBuffer = std::vector<std::uint8_t>(1024);
     std::array<std::uint8_t, 1024> headerBuffer{};
     std::int32_t loadAddress = 0x200;
-    std::int32_t dataLength = 0;  // valid bytes at the start of dataBuffer
-    bool sending = false;         // a text transfer runs
+    std::int32_t dataLength = 0;               // valid bytes at the start of dataBuffer
+    std::optional<std::int32_t> startAddress;  // a KCC or KCB header's, when it gives one
+    TextPacing textPacing;
+    bool sending = false;  // a text transfer runs
+    // A carriage return went out since the last upload: CAOS has taken the
+    // line as its keyboard, and an upload would be typed as keys.
+    bool kcTakesKeys = false;
     bool quit = false;
 };
 

@@ -40,6 +40,7 @@ bool loadRawImage(AppState& state, Window& window, const std::string& path, std:
         return false;
     }
     showImageMarker(window, kRawImageMarker);
+    state.startAddress.reset();
     state.dataLength = static_cast<std::int32_t>(bytes->size());
     state.dataBuffer = std::move(*bytes);
     return true;
@@ -61,6 +62,7 @@ bool loadContainer(AppState& state, Window& window, const std::string& path,
 
     showImageMarker(window, marker);
     state.loadAddress = header->loadAddress;
+    state.startAddress = header->start();
     state.dataBuffer.resize(announced);
     std::copy_n(bytes->begin() + headerRead, imageRead, state.dataBuffer.begin());
     state.dataLength = static_cast<std::int32_t>(imageRead);

@@ -49,14 +49,25 @@ std::string commandLineCapitals(std::string_view latin1) {
     return capitals;
 }
 
-void sendCommandLine(const AppState& state, Window& window, SerialLink& link,
+void sendCommandLine(AppState& state, Window& window, SerialLink& link,
                      const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
+    const TypedLine typed = typeLine(state, window, link, window.text(kCommandLine), kCommandLine,
+                                     diagnostics, holdLimit);
+    if (typed.opened) {
+        window.setText(kCommandLine, "");
+    }
+}
+
+TypedLine typeLine(AppState& state, Window& window, SerialLink& link, std::string_view line,
+                   int noticeAt, const DiagnosticSink& diagnostics,
+                   std::chrono::milliseconds holdLimit) {
     if (!link.open(state.portName, kKeyboardLine)) {
-        showOpenFailure(window, link, kCommandLine);
-        return;
+        showOpenFailure(window, link, noticeAt);
+        return {};
     }
     const HoldRule rule{.abortable = false, .limit = holdLimit};
-    const std::string command = window.text(kCommandLine) + '\r';
+    const std::string command = std::string(line) + '\r';
+    TypedLine typed{.opened = true};
     for (std::size_t i = 0; i < command.size(); ++i) {
         const HeldWrite outcome = writeThroughHold(link, window, command[i], rule);
         if (outcome == HeldWrite::GaveUp) {
@@ -66,12 +77,16 @@ void sendCommandLine(const AppState& state, Window& window, SerialLink& link,
         if (outcome != HeldWrite::Sent) {
             break;
         }
+        if (command[i] == '\r') {
+            state.kcTakesKeys = true;
+            typed.whole = true;
+        }
         if (i + 1 < command.size()) {
             pauseTicks(window, kTicksAfterCharacter);
         }
     }
     link.close();
-    window.setText(kCommandLine, "");
+    return typed;
 }
 
 void sendKey(const AppState& state, Window& window, SerialLink& link, int controlId,

@@ -34,9 +34,20 @@ std::string commandLineCapitals(std::string_view latin1);
 // rest of the command is dropped, with one line to diagnostics. A port that
 // does not open sends nothing, keeps the command and shows why at the
 // command line.
-void sendCommandLine(const AppState& state, Window& window, SerialLink& link,
+void sendCommandLine(AppState& state, Window& window, SerialLink& link,
                      const DiagnosticSink& diagnostics = {},
                      std::chrono::milliseconds holdLimit = kHoldLimit);
+
+// Types line and a carriage return as the command line is typed; a port
+// that does not open sends nothing and shows why at the control noticeAt.
+struct TypedLine {
+    bool opened = false;  // the port opened
+    bool whole = false;   // every character and the carriage return went out
+};
+[[nodiscard]] TypedLine typeLine(AppState& state, Window& window, SerialLink& link,
+                                 std::string_view line, int noticeAt,
+                                 const DiagnosticSink& diagnostics = {},
+                                 std::chrono::milliseconds holdLimit = kHoldLimit);
 
 // Sends the key code of a key button, alone, waiting through a hold as the
 // command line does. A port that does not open sends nothing and shows why

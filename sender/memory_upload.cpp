@@ -140,9 +140,59 @@ void sendData(Window& window, UploadWriter& writer, std::span<const std::uint8_t
     }
 }
 
+// Before an upload, when a carriage return has gone out since the last one:
+// the KC must be reset first.
+void warnIfKcTakesKeys(const AppState& state, Window& window) {
+    if (state.kcTakesKeys) {
+        window.showMessage("Hinweis",
+                           "Der KC liest die Schnittstelle seit dem letzten Kommando als "
+                           "Tastatur und w\xFCrde das Abbild als Tasten nehmen.\n"
+                           "Bitte am KC RESET dr\xFC"
+                           "cken, dann OK.",
+                           MessageIcon::Exclamation);
+    }
+}
+
 }  // namespace
 
+bool restoreCommandState(AppState& state, Window& window, SerialLink& link) {
+    for (const std::string_view line : {"MODIFY 1E2", "E7 FA."}) {
+        if (!typeLine(state, window, link, line, kSendButton).whole) {
+            return false;
+        }
+        // CAOS shows the next address and its bytes: a new screen row.
+        pauseTicks(window, state.textPacing.afterLineEnd);
+    }
+    state.kcTakesKeys = false;
+    return true;
+}
+
+bool startProgram(AppState& state, Window& window, SerialLink& link, std::int32_t address) {
+    if (address < 0 || address > 0xFFFF) {
+        return false;
+    }
+    if (!link.open(state.portName, kUploadLine)) {
+        showOpenFailure(window, link, kSendButton);
+        return false;
+    }
+    const auto field = hexField16(address);
+    const std::uint8_t escape[] = {kEscape};
+    const std::uint8_t start[] = {'U', field[0], field[1]};
+    const auto whole = [&](std::span<const std::uint8_t> bytes) {
+        const WriteResult result = link.writeBytes(bytes);
+        return !result.failed && result.written == static_cast<std::int32_t>(bytes.size());
+    };
+    bool sent = whole(escape);
+    if (sent) {
+        pauseTicks(window, kTicksAfterEscape);
+        sent = whole(start);
+    }
+    link.close();
+    return sent;
+}
+
 void uploadImage(AppState& state, Window& window, SerialLink& link) {
+    warnIfKcTakesKeys(state, window);
     const auto address = askTargetAddress(state, window);
     if (!address) {
         return;
@@ -168,6 +218,7 @@ void uploadImage(AppState& state, Window& window, SerialLink& link) {
     }
     const std::string marker = window.text(kEditor);
     setUploadControlsEnabled(window, false);
+    state.kcTakesKeys = false;
 
     UploadWriter writer(window, link);
     writer.writeHeader(std::span(header).first(1));

@@ -13,9 +13,9 @@ namespace {
 
 constexpr Rgb kSendingBackground{0xFF, 0x00, 0x00};
 constexpr Rgb kIdleBackground{0xFF, 0xFF, 0xFF};
-constexpr int kShortPause = 6;
-constexpr int kLongPause = 50;
-constexpr int kLineMark = 40;
+// The pause after the carriage return that starts every transfer: CAOS
+// switches to its keyboard over V.24, or BASIC opens a new line.
+constexpr int kFirstReturnPause = 50;
 
 // Writes the characters of one transfer through holds, and ends it for good
 // when the device fails or the user gives up a closing line end.
@@ -87,25 +87,32 @@ bool pauseAfterCharacter(Window& window, int ticks) {
     return false;
 }
 
-// The pause after each character: long at a line end and at every 40th
-// character of a line, the line end counting as the next line's first.
+// The pause after each character, from the pacing: long at a line end and
+// at every 40th character of a line, the line end counting as the next
+// line's first.
 class LinePacing {
   public:
+    explicit LinePacing(const TextPacing& pacing) : pacing_(pacing) {}
+
     int ticksAfter(char c) {
-        int ticks = kShortPause;
+        ++typed_;
+        int ticks = pacing_.afterCharacter;
         if (c == '\r') {
-            ticks = kLongPause;
+            ticks = pacing_.afterLineEnd +
+                    static_cast<int>(typed_ * pacing_.lineEndGrowthPerKilo / 1000);
             lineCount_ = 0;
         }
-        if (++lineCount_ == kLineMark) {
+        if (++lineCount_ == pacing_.lineMark) {
             lineCount_ = 0;
-            ticks = kLongPause;
+            ticks = std::max(ticks, pacing_.atLineMark);
         }
         return ticks;
     }
 
   private:
+    const TextPacing& pacing_;
     int lineCount_ = 0;
+    std::int64_t typed_ = 0;
 };
 
 // The text as it goes out: lines end in a carriage return alone.
@@ -113,6 +120,22 @@ std::string lineText(std::string_view editorText) {
     std::string text(editorText);
     std::erase(text, '\n');
     return text;
+}
+
+// "Zeilen 3, 17 und 2 weitere sind länger als 72 Zeichen – BASIC behält nur
+// 72", in Latin-1.
+std::string overlongNotice(const std::vector<int>& lines) {
+    constexpr std::size_t kNamed = 5;
+    std::string notice = lines.size() == 1 ? "Zeile " : "Zeilen ";
+    for (std::size_t i = 0; i < lines.size() && i < kNamed; ++i) {
+        notice += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+    }
+    if (lines.size() > kNamed) {
+        notice += " und " + std::to_string(lines.size() - kNamed) + " weitere";
+    }
+    const std::string limit = std::to_string(kLongestBasicLine);
+    return notice + (lines.size() == 1 ? " ist" : " sind") + " l\xE4nger als " + limit +
+           " Zeichen \x96 BASIC beh\xE4lt nur " + limit;
 }
 
 bool endsWithLineEnd(std::string_view text) {
@@ -136,15 +159,19 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
     state.sending = true;
 
     const std::string text = lineText(editorText);
+    if (const auto overlong = overlongLines(text); !overlong.empty()) {
+        window.showNotice(kSendButton, overlongNotice(overlong));
+    }
 
     TransferWriter writer(window, link, state, diagnostics);
     HeldWrite outcome = writer.type('\r');
     if (outcome == HeldWrite::Sent) {
+        state.kcTakesKeys = true;
         // A click while the KC wakes up is dropped with the other events.
-        pauseTicks(window, kLongPause);
+        pauseTicks(window, std::max(kFirstReturnPause, state.textPacing.afterLineEnd));
     }
 
-    LinePacing pacing;
+    LinePacing pacing(state.textPacing);
     for (std::size_t i = 0; i < text.size() && outcome == HeldWrite::Sent; ++i) {
         const char c = text[i];
         outcome = writer.type(c);
@@ -168,13 +195,29 @@ void sendText(AppState& state, Window& window, SerialLink& link, std::string_vie
     leaveSendingLook(window);
 }
 
-TransferPlan planText(std::string_view editorText) {
+std::vector<int> overlongLines(std::string_view editorText) {
+    std::vector<int> lines;
+    const std::string text = lineText(editorText);
+    int line = 1;
+    std::size_t length = 0;
+    for (const char c : text) {
+        if (c == '\r') {
+            ++line;
+            length = 0;
+        } else if (++length == kLongestBasicLine + 1) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TransferPlan planText(std::string_view editorText, const TextPacing& textPacing) {
     if (editorText.empty()) {
         return {};
     }
     const std::string text = lineText(editorText);
-    int ticks = kLongPause;
-    LinePacing pacing;
+    std::int64_t ticks = std::max(kFirstReturnPause, textPacing.afterLineEnd);
+    LinePacing pacing(textPacing);
     for (const char c : text) {
         ticks += pacing.ticksAfter(c);
     }

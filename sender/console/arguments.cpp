@@ -1,6 +1,7 @@
 #include "arguments.h"
 
 #include <string_view>
+#include <utility>
 
 namespace morvale::console {
 namespace {
@@ -17,6 +18,9 @@ std::optional<Command> commandNamed(std::string_view word) {
     }
     if (word == "upload") {
         return Command::Upload;
+    }
+    if (word == "run") {
+        return Command::Run;
     }
     return std::nullopt;
 }
@@ -45,6 +49,40 @@ bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string
     return false;
 }
 
+// A pause in milliseconds: 0 to 60000, digits only.
+std::optional<int> pauseValue(std::string_view text) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const int value = std::stoi(std::string(text));
+    return value <= 60000 ? std::optional<int>(value) : std::nullopt;
+}
+
+struct PauseOption {
+    std::string_view name;
+    int TextPacing::*field;
+};
+
+constexpr PauseOption kPauseOptions[] = {
+    {"--char-pause", &TextPacing::afterCharacter},
+    {"--mark-pause", &TextPacing::atLineMark},
+    {"--line-pause", &TextPacing::afterLineEnd},
+    {"--line-growth", &TextPacing::lineEndGrowthPerKilo},
+};
+
+// The pause option at args[i], with its value as takeValue reads it.
+const PauseOption* pauseOption(const std::vector<std::string>& args, std::size_t& i,
+                               std::string& value, bool& missing) {
+    for (const PauseOption& option : kPauseOptions) {
+        // Long names only: no short name to match.
+        if (takeValue(args, i, option.name, option.name, value, missing)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 Arguments parseArguments(const std::vector<std::string>& args) {
@@ -52,6 +90,9 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     std::optional<Command> command;
     bool optionsEnded = false;
     bool progressGiven = false;
+    bool pacingGiven = false;
+    // The single pauses, set over --short-pauses wherever it stands.
+    std::vector<std::pair<int TextPacing::*, int>> pauses;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool textStarted = command == Command::Type && !options.operands.empty();
@@ -73,11 +114,29 @@ Arguments parseArguments(const std::vector<std::string>& args) {
                 }
                 progressGiven = true;
                 options.progress = mode;
+            } else if (arg == "--restore-caos") {
+                options.restoreCaos = true;
+            } else if (arg == "--short-pauses") {
+                options.pacing = kShortPacing;
+                pacingGiven = true;
+            } else if (const PauseOption* pause = pauseOption(args, i, value, missing)) {
+                const auto ms = missing ? std::nullopt : pauseValue(value);
+                if (!ms) {
+                    return UsageError{std::string(pause->name) +
+                                      " needs a pause in milliseconds (0 to 60000)"};
+                }
+                pauses.emplace_back(pause->field, *ms);
+                pacingGiven = true;
             } else if (takeValue(args, i, "-p", "--port", value, missing)) {
                 if (missing || value.empty()) {
                     return UsageError{"-p needs a port (COM1 to COM4 or a device path)"};
                 }
                 options.port = value;
+            } else if (takeValue(args, i, "-s", "--start", value, missing)) {
+                if (missing) {
+                    return UsageError{"-s needs a start address (hexadecimal)"};
+                }
+                options.start = value;
             } else if (takeValue(args, i, "-a", "--address", value, missing)) {
                 if (missing) {
                     return UsageError{"-a needs an address (hexadecimal)"};
@@ -91,7 +150,8 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         if (!command) {
             command = commandNamed(arg);
             if (!command) {
-                return UsageError{"unknown command '" + arg + "'; use type, key, text or upload"};
+                return UsageError{"unknown command '" + arg +
+                                  "'; use type, key, text, upload or run"};
             }
             continue;
         }
@@ -99,14 +159,25 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     if (!command) {
-        return UsageError{"no command given; use type, key, text or upload"};
+        return UsageError{"no command given; use type, key, text, upload or run"};
     }
     options.command = *command;
     if (options.keepCase && *command != Command::Type) {
         return UsageError{"--keep-case belongs to type"};
     }
-    if (options.address && *command != Command::Upload) {
-        return UsageError{"-a belongs to upload"};
+    const bool uploads = *command == Command::Upload || *command == Command::Run;
+    if (options.address && !uploads) {
+        return UsageError{"-a belongs to upload and run"};
+    }
+    if ((options.start || options.restoreCaos) && !uploads) {
+        return UsageError{std::string(options.start ? "-s" : "--restore-caos") +
+                          " belongs to upload and run"};
+    }
+    if (pacingGiven && *command != Command::Text) {
+        return UsageError{"the pause options belong to text"};
+    }
+    for (const auto& [field, ms] : pauses) {
+        options.pacing.*field = ms;
     }
     switch (*command) {
         case Command::Type:
@@ -118,14 +189,18 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             break;
         case Command::Text:
         case Command::Upload:
+        case Command::Run: {
+            const std::string word = *command == Command::Text     ? "text"
+                                     : *command == Command::Upload ? "upload"
+                                                                   : "run";
             if (options.operands.size() != 1) {
-                return UsageError{std::string(*command == Command::Text ? "text" : "upload") +
-                                  " needs exactly one file"};
+                return UsageError{word + " needs exactly one file"};
             }
-            if (*command == Command::Upload && options.operands[0] == "-") {
-                return UsageError{"upload needs a file; its name tells the kind of image"};
+            if (uploads && options.operands[0] == "-") {
+                return UsageError{word + " needs a file; its name tells the kind of image"};
             }
             break;
+        }
     }
     return options;
 }
@@ -133,8 +208,9 @@ Arguments parseArguments(const std::vector<std::string>& args) {
 std::string usageText() {
     return "Usage: kcsend [-p PORT] type [--keep-case] TEXT...\n"
            "       kcsend [-p PORT] key NAME...\n"
-           "       kcsend [-p PORT] text FILE\n"
-           "       kcsend [-p PORT] upload FILE [-a ADDRESS]\n"
+           "       kcsend [-p PORT] text [PAUSES] FILE\n"
+           "       kcsend [-p PORT] upload [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
+           "       kcsend [-p PORT] run [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
            "Sends to a KC 85 over the serial line, as the Morvale window does.\n"
            "\n"
            "  type TEXT...     type a command (words joined by single spaces, in capitals)\n"
@@ -142,17 +218,27 @@ std::string usageText() {
            "  key NAME...      press KC keys: F1 to F6, BRK, STOP, INS, DEL, CLR, HOME\n"
            "  text FILE        type a listing with the window's pauses; - reads standard input\n"
            "  upload FILE      upload a .bin, .kcc or .kcb image into the KC's memory\n"
+           "  run FILE         upload it and start it at the KCC header's start address\n"
            "\n"
            "  -p, --port PORT      COM1 to COM4 (MORVALE_COM1 to MORVALE_COM4 name their\n"
            "                       devices) or a device path; default COM2\n"
            "  -a, --address ADDR   upload's target address in hexadecimal; default the\n"
            "                       image's load address, 200 for a .bin image\n"
+           "  -s, --start ADDR     start the uploaded program there (hexadecimal)\n"
+           "      --restore-caos   first type MODIFY 1E2 and E7 FA, which gives CAOS back the\n"
+           "                       command state a typed command took away; only at the\n"
+           "                       CAOS prompt (in BASIC: BYE first, or press RESET)\n"
            "      --keep-case      type the text as given, not in capitals\n"
+           "  PAUSES, in ms: --char-pause (6), --mark-pause at a line's 40th character\n"
+           "      (300), --line-pause after a line end (600), --line-growth per 1000\n"
+           "      characters typed (0); --short-pauses: 6, 50, 50, 0, as before\n"
            "      --progress       show the progress line also when standard error is no terminal\n"
            "  -q, --quiet          print nothing but errors\n"
            "  -h, --help           show this help\n"
            "      --version        show the version\n"
            "\n"
+           "Upload first, or reset the KC: after a typed command or listing CAOS takes\n"
+           "the line as its keyboard and an upload as keys.\n"
            "Ctrl+C stops a listing or an upload in good order; a second one stops at once.\n"
            "Exit status: 0 all sent, 1 something not sent, 2 usage error, 130 after Ctrl+C.\n";
 }

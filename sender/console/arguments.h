@@ -2,6 +2,7 @@
 //
 //   kcsend [OPTIONS] type TEXT...        kcsend [OPTIONS] key NAME...
 //   kcsend [OPTIONS] text FILE           kcsend [OPTIONS] upload FILE [-a ADDRESS]
+//   kcsend [OPTIONS] run FILE [-a ADDRESS] [-s START]
 //
 // Options may stand before or after the command word, up to "--"; for type,
 // everything from the first word of the text on is text, so that a command
@@ -13,9 +14,11 @@
 #include <variant>
 #include <vector>
 
+#include "text_pacing.h"
+
 namespace morvale::console {
 
-enum class Command { Type, Key, Text, Upload };
+enum class Command { Type, Key, Text, Upload, Run };
 enum class ProgressMode { Auto, Always, Quiet };
 
 struct Options {
@@ -23,7 +26,10 @@ struct Options {
     std::string port = "COM2";
     std::vector<std::string> operands;   // type: the words; key: the names; text, upload: the file
     std::optional<std::string> address;  // upload's -a, as given
+    std::optional<std::string> start;    // -s, as given: start the program there
+    bool restoreCaos = false;            // type MODIFY 1E2 / E7 FA before the upload
     bool keepCase = false;
+    TextPacing pacing;  // text's pauses
     ProgressMode progress = ProgressMode::Auto;
 };
 

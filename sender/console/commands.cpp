@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -120,6 +121,7 @@ class Run {
           sender_(window_, link_,
                   [this](std::string_view line) { heldReports_.emplace_back(line); }) {
         sender_.state().portName = options.port;
+        sender_.state().textPacing = options.pacing;
     }
 
     Outcome run() {
@@ -131,6 +133,7 @@ class Run {
             case Command::Text:
                 return text();
             case Command::Upload:
+            case Command::Run:
                 return upload();
         }
         return {};
@@ -209,7 +212,8 @@ class Run {
         if (editorText.empty()) {
             return {kNotSent, "standard input is empty; nothing to send"};
         }
-        const TransferPlan plan = planText(editorText);
+        warnOverlong(path == "-" ? "standard input" : path, overlongLines(editorText));
+        const TransferPlan plan = planText(editorText, options_.pacing);
         return send(path == "-" ? "standard input" : path, "characters", plan, [&] {
             return "the KC got " + std::to_string(link_.written()) + " of " +
                    std::to_string(plan.bytes) + " characters";
@@ -226,13 +230,64 @@ class Run {
                                 " is not a memory image (.bin, .kcc or .kcb); "
                                 "type it with kcsend text"};
         }
+        AppState& state = sender_.state();
+        std::optional<std::int32_t> start;
+        if (options_.start) {
+            start = readHex(*options_.start);
+            if (*start < 0 || *start > 0xFFFF) {
+                return {kUsage, "-s needs a start address from 0 to FFFF"};
+            }
+        } else if (options_.command == Command::Run) {
+            start = state.startAddress;
+            if (!start) {
+                return {kNotSent, path + " has no start address; give one with -s"};
+            }
+        }
+        if (options_.restoreCaos) {
+            if (interrupted()) {
+                return interruptedOutcome("nothing sent");
+            }
+            if (!restoreCommandState(state, window_, link_)) {
+                return afterSending("the command state was not restored; nothing uploaded");
+            }
+        }
         window_.setAddressAnswer(options_.address);
-        const AppState& state = sender_.state();
         const TransferPlan plan = planUpload(state.dataLength);
-        return send(path, "bytes", plan, [&] {
-            return "the KC received only " + std::to_string(link_.written()) + " of " +
-                   std::to_string(plan.bytes) + " bytes of the upload";
+        const std::int64_t typedBefore = link_.written();
+        Outcome outcome = send(path, "bytes", plan, [&] {
+            return "the KC received only " + std::to_string(link_.written() - typedBefore) +
+                   " of " + std::to_string(plan.bytes) + " bytes of the upload";
         });
+        if (outcome.status != 0 || !start) {
+            return outcome;
+        }
+        if (interrupted()) {
+            return interruptedOutcome("the image was uploaded, the program not started");
+        }
+        if (!startProgram(state, window_, link_, *start)) {
+            return afterSending("the image was uploaded, the program not started");
+        }
+        return {};
+    }
+
+    // One line on standard error naming the lines BASIC cuts.
+    void warnOverlong(const std::string& what, const std::vector<int>& lines) const {
+        if (lines.empty() || options_.progress == ProgressMode::Quiet) {
+            return;
+        }
+        std::string named;
+        for (std::size_t i = 0; i < lines.size() && i < 10; ++i) {
+            named += (i == 0 ? "" : ", ") + std::to_string(lines[i]);
+        }
+        if (lines.size() > 10) {
+            named += " and " + std::to_string(lines.size() - 10) + " more";
+        }
+        const bool one = lines.size() == 1;
+        const std::string line = what + ": " + (one ? "line " : "lines ") + named +
+                                 (one ? " is" : " are") + " longer than the " +
+                                 std::to_string(kLongestBasicLine) +
+                                 " characters BASIC keeps; sent as " + (one ? "it is" : "they are");
+        std::fprintf(stderr, "kcsend: %s\n", line.c_str());
     }
 
     // Loads a file as the load button does; the reason when it was not loaded.

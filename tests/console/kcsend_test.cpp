@@ -90,6 +90,15 @@ TEST_F(Kcsend, TextTypesAListingFromAFileOrStandardInput) {
     // Standard input in UTF-8 is typed as Latin-1, as a file is.
     expectSuccess(runKcsend({"text", "-"}, "10 PRINT \"\xC3\xBC\"\n20 END\n"));
     expectReceived(expected);
+
+    // A line longer than BASIC keeps goes out whole, with one line saying so.
+    const std::string line = "10 REM " + std::string(66, 'X');
+    const RunResult overlong = runKcsend({"text", "-"}, "1 END\n" + line + "\n");
+    EXPECT_EQ(overlong.exitCode, 0);
+    EXPECT_NE(overlong.err.find("standard input: line 2 is longer than the 72 characters"),
+              std::string::npos)
+        << overlong.err;
+    expectReceived(bytesOf("\r1 END\r" + line + "\r"));
 }
 
 TEST_F(Kcsend, UploadSendsAKccImageToItsLoadAddressInPieces) {
@@ -111,6 +120,39 @@ TEST_F(Kcsend, UploadSendsAKccImageToItsLoadAddressInPieces) {
     expectReceived(expected);
 }
 
+TEST_F(Kcsend, RunUploadsAndStartsAtTheHeaderStartAddress) {
+    Bytes kcc(128 + 2);
+    kcc[16] = 3;  // three addresses: load 0x300, end 0x302, start 0x301
+    kcc[17] = 0x00;
+    kcc[18] = 0x03;
+    kcc[19] = 0x02;
+    kcc[20] = 0x03;
+    kcc[21] = 0x01;
+    kcc[22] = 0x03;
+    kcc[128] = 0xAA;
+    kcc[129] = 0xC9;
+    const Bytes upload{0x1B, 0x54, 0x00, 0x03, 0x02, 0x00, 0xAA, 0xC9};
+    const auto then = [&](Bytes start) {
+        Bytes bytes = upload;
+        bytes.insert(bytes.end(), start.begin(), start.end());
+        return bytes;
+    };
+    expectSuccess(runKcsend({"run", file("prog.kcc", kcc)}));
+    expectReceived(then({0x1B, 0x55, 0x01, 0x03}));
+    expectSuccess(runKcsend({"upload", file("prog.kcc", kcc), "-s", "F003"}));
+    expectReceived(then({0x1B, 0x55, 0x03, 0xF0}));
+
+    // At the CAOS prompt, CAOS first gets its command state back.
+    expectSuccess(runKcsend({"upload", "--restore-caos", file("prog.kcc", kcc)}));
+    Bytes restored = bytesOf("MODIFY 1E2\rE7 FA.\r");
+    restored.insert(restored.end(), upload.begin(), upload.end());
+    expectReceived(restored);
+
+    kcc[16] = 2;  // no start address
+    expectFailure(runKcsend({"run", file("prog.kcc", kcc)}), 1, "no start address");
+    EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
 TEST_F(Kcsend, RomGuardRefusesWithTheReasonAndSendsNothing) {
     const std::string image = file("game.bin", Bytes(0x300, 0xAA));
     expectFailure(runKcsend({"upload", image, "-a", "E000"}), 1, "ROM");
@@ -121,7 +163,8 @@ TEST_F(Kcsend, RomGuardRefusesWithTheReasonAndSendsNothing) {
 
 TEST_F(Kcsend, CtrlCDuringAListingEndsItAsAbbruchDoes) {
     // One line of 2,000 characters, long enough to be interrupted midway.
-    ProgramRun listing(kcsend({"text", file("long.txt", Bytes(2000, 'A'))}));
+    // Quiet: the line is longer than BASIC keeps, which is not the point here.
+    ProgramRun listing(kcsend({"-q", "text", file("long.txt", Bytes(2000, 'A'))}));
     ASSERT_TRUE(peer.waitForBytes(20, 10s));
     listing.sendSignal(SIGINT);
     const RunResult result = listing.finish();
@@ -171,6 +214,10 @@ TEST_F(Kcsend, UsageErrorsEndWithStatus2AndOneLine) {
         {"type", "\xE2\x82\xAC"},  // the euro sign is not in Latin-1
         {"text", file("image.kcc", Bytes(200))},
         {"upload", file("listing.bas", bytesOf("10 END\n"))},
+        {"text", "x.bas", "--line-pause", "1s"},
+        {"--char-pause", "5", "type", "A"},
+        {"key", "brk", "-s", "200"},
+        {"run", file("prog.bin", Bytes(4)), "-s", "10000"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(::testing::PrintToString(args));

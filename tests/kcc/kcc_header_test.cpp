@@ -43,6 +43,19 @@ TEST(KccHeader, ReadsAddressesLeastSignificantByteFirstAndLengthNeverNegative) {
     }
 }
 
+TEST(KccHeader, StartAddressOnlyWithThreeAddresses) {
+    auto bytes = headerWith(0, 3, 0, 5);
+    bytes[21] = 0x34;
+    bytes[22] = 0x12;
+    for (const auto& [count, start] :
+         {std::pair<std::uint8_t, std::optional<std::uint16_t>>{2, std::nullopt},
+          {3, 0x1234},
+          {4, 0x1234}}) {
+        bytes[16] = count;
+        EXPECT_EQ(kcc::readKccHeader(bytes)->start(), start) << int{count};
+    }
+}
+
 TEST(KccHeader, NeedsAWholeHeader) {
     const std::array<std::uint8_t, 127> shortHeader{};
     EXPECT_FALSE(kcc::readKccHeader(shortHeader));

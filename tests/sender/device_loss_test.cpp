@@ -13,7 +13,10 @@ namespace {
 
 class DeviceLoss : public ::testing::Test {
   protected:
-    DeviceLoss() { ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1); }
+    DeviceLoss() {
+        ::setenv("MORVALE_COM2", peer.devicePath().c_str(), 1);
+        sender.state().textPacing = kShortPacing;
+    }
     ~DeviceLoss() override { ::unsetenv("MORVALE_COM2"); }
 
     void vanishAtTick(int at) {

@@ -57,7 +57,7 @@ TEST_F(OnTheLine, TwoBasicLinesWithTheirPauses) {
     EXPECT_EQ(receive(19), bytesOf("\r10 PRINT 1\r20 END\r"));
 
     std::vector<double> pauses(18, 6.0);
-    pauses[0] = pauses[11] = 50.0;  // after the two carriage returns before a line
+    pauses[0] = pauses[11] = 600.0;  // after the two carriage returns before a line
     expectPauses(pauses);
 }
 
@@ -69,12 +69,13 @@ TEST_F(OnTheLine, LongPausesAfterTheFortiethAndEightiethCharacter) {
     EXPECT_EQ(bytes.back(), 0x0D);
 
     std::vector<double> pauses(101, 6.0);  // pause i follows character i
-    pauses[0] = pauses[40] = pauses[80] = 50.0;
+    pauses[0] = 600.0;
+    pauses[40] = pauses[80] = 300.0;
     expectPauses(pauses);
 }
 
 TEST_F(OnTheLine, AbortSendsALineEnd) {
-    window.eventAtTick[50 + 6 + 6 + 2] = Event::control(kSendButton);
+    window.eventAtTick[600 + 6 + 6 + 2] = Event::control(kSendButton);
     window.texts[kEditor] = "ABCDEFGH";
     click(kSendButton);
     EXPECT_EQ(receive(6), bytesOf("\rABC\r\r"));

@@ -49,6 +49,30 @@ TEST_F(Upload, PromptIsPresetWithTheLoadAddressAndCancelSendsNothing) {
     EXPECT_EQ(window.prompts[1].preset, "ABC");
 }
 
+TEST_F(Upload, AfterTypingTheUserIsToldToResetTheKcFirst) {
+    window.texts[kCommandLine] = "MENU";
+    sender.dispatch(Event::menu(kReturnKeyItem));
+    loadImage(5);
+    uploadTo(std::nullopt);  // told, then cancelled: told again next time
+    uploadTo("300");
+    ASSERT_EQ(window.messages.size(), 2u);
+    EXPECT_EQ(window.messages[1].title, "Hinweis");
+    EXPECT_NE(window.messages[1].text.find("RESET"), std::string::npos);
+    EXPECT_EQ(link.sent.size(), 5u + 6u + 5u);  // the command and the upload
+
+    // Once uploaded, the KC was reset: no word until the next line end.
+    uploadTo("300");
+    EXPECT_EQ(window.messages.size(), 2u);
+}
+
+TEST_F(Upload, StartProgramSendsEscUAndTheAddress) {
+    EXPECT_TRUE(startProgram(state(), window, link, 0x4000));
+    EXPECT_EQ(transcript.line(), "1B T50 [55 00 40]");
+    EXPECT_FALSE(startProgram(state(), window, link, 0x10000));
+    EXPECT_FALSE(startProgram(state(), window, link, -1));
+    EXPECT_EQ(link.sent.size(), 4u);
+}
+
 TEST_F(Upload, HeaderThenPauseThenOnePieceUpToAKilobyte) {
     loadImage(512);
     uploadTo("300");

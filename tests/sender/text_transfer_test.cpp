@@ -52,6 +52,48 @@ TEST_F(TextTransfer, TypesEachLineWithItsPausesAndEndsWithALineEnd) {
     }
 }
 
+TEST_F(TextTransfer, KcSchedulePausesLongWhereTheKcIsBusy) {
+    state().textPacing = TextPacing{};
+    send("AB\r\n" + std::string(40, 'C'));
+    const std::string forty = typed(std::string(38, 'C')) + " 43 T300 43 T6";
+    EXPECT_EQ(transcript.line(), "0D T600 41 T6 42 T6 0D T600 " + forty + " 0D");
+
+    // The pause after a line end grows with what was typed before it.
+    state().textPacing.lineEndGrowthPerKilo = 1000;
+    transcript = Transcript{};
+    send("AB\r\nC\r\n");
+    EXPECT_EQ(transcript.line(), "0D T600 41 T6 42 T6 0D T603 43 T6 0D T605");
+    EXPECT_EQ(planText("AB\r\nC\r\n", state().textPacing).pauses,
+              std::chrono::milliseconds(600 + 6 + 6 + 603 + 6 + 605));
+}
+
+TEST_F(TextTransfer, LinesLongerThanBasicKeepsAreSentWholeWithOneNotice) {
+    const std::string line(73, 'X');
+    EXPECT_EQ(overlongLines(std::string(72, 'X') + "\r\n" + line + "\r\nA\r\n" + line),
+              (std::vector<int>{2, 4}));
+    EXPECT_EQ(overlongLines("\r\n" + line + line), (std::vector<int>{2}));
+
+    send("A\r\n" + line + "\r\n");
+    EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T50 " + typed(std::string(38, 'X')) + " 58 T50 " +
+                                     typed(std::string(34, 'X')) + " 0D T50");
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(
+        window.notices[0],
+        std::pair(int{kSendButton},
+                  std::string("Zeile 2 ist l\xE4nger als 72 Zeichen \x96 BASIC beh\xE4lt nur 72")));
+
+    window.notices.clear();
+    std::string many;
+    for (int i = 0; i < 7; ++i) {
+        many += line + "\r\n";
+    }
+    send(many);
+    ASSERT_EQ(window.notices.size(), 1u);
+    EXPECT_EQ(window.notices[0].second,
+              "Zeilen 1, 2, 3, 4, 5 und 2 weitere sind l\xE4nger als 72 Zeichen \x96 BASIC "
+              "beh\xE4lt nur 72");
+}
+
 TEST_F(TextTransfer, EmptyEditorOnlyBeeps) {
     send("");
     EXPECT_EQ(window.beeps, 1);
@@ -155,7 +197,7 @@ TEST_F(TextTransfer, PlanCountsItsBytesAndPauses) {
         link.sent.clear();
         window.ticks = 0;
         send(text);
-        const TransferPlan plan = planText(text);
+        const TransferPlan plan = planText(text, state().textPacing);
         EXPECT_EQ(plan.bytes, static_cast<std::int64_t>(link.sent.size()));
         EXPECT_EQ(plan.pauses, std::chrono::milliseconds(window.ticks));
     }

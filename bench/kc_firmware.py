@@ -1,0 +1,323 @@
+#!/usr/bin/env python3
+"""Runs the sender against the KC 85/4's own firmware in the emulator.
+
+    kc_firmware.py listing LINES [--seed N] [--width MIN-MAX] > game.bas
+    kc_firmware.py check KCSEND              the firmware check (a few minutes)
+    kc_firmware.py measure KCSEND LINES [KCSEND OPTIONS...]
+                                             one listing through kcsend: lines kept
+
+The emulator comes from ../shared/kc-emulator, built into KC_WORK (default
+/tmp/kc-emulator) by its build.sh; KC_EMULATOR names another source folder.
+kcsend runs with the line shim preloaded, so that its writes take line time
+on the pseudo-terminal as on a UART.
+
+A listing is stored by HC-BASIC from 0401h up to the end pointer at 03D7h:
+per line a link to the next line, the line number, the tokenised text and a
+zero byte. What kcsend typed is compared with the same listing typed on the
+KC's own keyboard, which the firmware reads only when it is ready for a key,
+so nothing of it is lost: the reference.
+"""
+import os
+import random
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.environ.get('KC_EMULATOR', os.path.join(HERE, '..', '..', 'shared', 'kc-emulator'))
+WORK = os.environ.get('KC_WORK', '/tmp/kc-emulator')
+PROGRAM_START = 0x0401
+END_POINTER = 0x03D7
+
+WORDS = ['SCORE', 'LEVEL', 'READY', 'PLAYER', 'ROUND', 'GAME OVER', 'HIGH', 'TIME', 'BONUS']
+
+
+def statement(rng, number):
+    kind = rng.randrange(6)
+    if kind == 0:
+        return 'PRINT "%s";A' % rng.choice(WORDS)
+    if kind == 1:
+        return 'A=A+%d:B=B*2-A' % rng.randrange(1, 99)
+    if kind == 2:
+        return 'FOR I=1 TO %d:NEXT I' % rng.randrange(2, 50)
+    if kind == 3:
+        return 'IF A>%d THEN GOTO %d' % (rng.randrange(100), max(1000, number - 10 * rng.randrange(1, 5)))
+    if kind == 4:
+        return 'C$="%s"' % rng.choice(WORDS)
+    return 'REM %s' % rng.choice(WORDS)
+
+
+def listing(lines, seed=1, width=(31, 60)):
+    """The lines of a listing, each between width[0] and width[1] characters
+    long, line number included; numbered 1000, 1010, ... so that a lost
+    digit makes a new line instead of replacing another."""
+    rng = random.Random(seed)
+    out = []
+    for n in range(1, lines + 1):
+        number = 990 + 10 * n
+        target = rng.randint(*width)
+        text = '%d %s' % (number, statement(rng, number))
+        while True:
+            more = text + ':' + statement(rng, number)
+            if len(more) > target:
+                break
+            text = more
+        if len(text) > target:
+            text = '%d REM' % number
+        if 'REM' in text:
+            text = (text + ' ' + 'X' * target)[:target]
+        elif len(text) + 6 <= target:
+            text = (text + ':REM ' + 'X' * target)[:target]
+        out.append(text)
+    return out
+
+
+class Emulator:
+    """One emulated KC: booted at start(), ended at stop()."""
+
+    def __init__(self, rundir):
+        self.rundir = rundir
+        self.env = dict(os.environ, RUNDIR=rundir)
+        self.tty = None
+
+    def run(self, *args, check=True):
+        r = subprocess.run([os.path.join(WORK, 'run-kc.sh'), *args], env=self.env,
+                           capture_output=True, text=True, timeout=180)
+        if check and r.returncode != 0:
+            raise RuntimeError('run-kc.sh %s: %s' % (args[0], r.stderr.strip()))
+        return r.stdout.strip()
+
+    def start(self):
+        self.tty = self.run('start').splitlines()[-1]
+        return self.tty
+
+    def stop(self):
+        self.run('stop', check=False)
+
+    def keyboard(self, text, settle=1.0):
+        """Types on the KC's own keyboard and waits until the KC has taken it."""
+        self.run('ctl', 'type', text.replace('\r', '\\r'))
+        self.wait_keyboard(settle)
+
+    def wait_keyboard(self, settle):
+        # The paste is done when the program's end stops moving and the
+        # screen stops changing.
+        last, since = None, time.time()
+        while time.time() - since < settle:
+            now = (self.memory(END_POINTER, 2), self.screen())
+            if now != last:
+                last, since = now, time.time()
+            time.sleep(0.2)
+
+    def memory(self, address, length):
+        with tempfile.NamedTemporaryFile() as f:
+            self.run('dump', '%X' % address, '%X' % length, f.name)
+            return open(f.name, 'rb').read()
+
+    def screen(self):
+        with tempfile.NamedTemporaryFile(suffix='.txt') as f:
+            self.run('screen', f.name)
+            return open(f.name, encoding='utf-8', errors='replace').read()
+
+    def wait_screen(self, text, ms=10000):
+        return self.run('ctl', 'waitscreen', str(ms), text).startswith('ok')
+
+    def program(self):
+        """BASIC's program memory, 0401h up to the end pointer."""
+        end = int.from_bytes(self.memory(END_POINTER, 2), 'little')
+        if end <= PROGRAM_START or end > 0xC000:
+            return b''
+        return self.memory(PROGRAM_START, end - PROGRAM_START)
+
+    def basic(self):
+        """Starts HC-BASIC from the CAOS prompt with all memory."""
+        self.keyboard('BASIC\r', settle=0.5)
+        self.wait_screen('MEMORY END')
+        self.keyboard('\r', settle=0.5)
+        return self.wait_screen('BYTES FREE')
+
+
+# HC-BASIC's tokens for the words and operators the listings use.
+TOKENS = {'PRINT': 0x9E, 'FOR': 0x81, 'NEXT': 0x82, 'GOTO': 0x88, 'IF': 0x8A, 'REM': 0x8E,
+          'TO': 0xA6, 'THEN': 0xA9, '+': 0xAC, '-': 0xAD, '*': 0xAE, '>': 0xB3, '=': 0xB4}
+
+
+def tokenised(line):
+    """(number, tokens) as HC-BASIC stores a listing line of these words."""
+    number, text = line.split(' ', 1)
+    out, at, quoted = bytearray(), 0, False
+    while at < len(text):
+        c = text[at]
+        if c == '"':
+            quoted = not quoted
+        elif not quoted:
+            word = next((w for w in sorted(TOKENS, key=len, reverse=True)
+                         if text.startswith(w, at)), None)
+            if word:
+                out.append(TOKENS[word])
+                at += len(word)
+                if word == 'REM':
+                    out += text[at:].encode('latin-1')
+                    break
+                continue
+        out += c.encode('latin-1')
+        at += 1
+    return int(number), bytes(out)
+
+
+def program_lines(program):
+    """The stored lines as (number, tokens), following the links."""
+    lines, at = [], 0
+    while at + 4 <= len(program):
+        link = int.from_bytes(program[at:at + 2], 'little')
+        if link == 0:
+            break
+        number = int.from_bytes(program[at + 2:at + 4], 'little')
+        end = program.find(b'\0', at + 4)
+        if end < 0:
+            break
+        lines.append((number, program[at + 4:end]))
+        at = end + 1
+    return lines
+
+
+def compare(typed, reference):
+    """Lines kept exactly, and a short account of what differs."""
+    got = dict(program_lines(typed))
+    want = program_lines(reference)
+    kept = sum(1 for number, tokens in want if got.get(number) == tokens)
+    extra = len([n for n in got if n not in dict(want)])
+    return kept, len(want), extra
+
+
+def kcsend_env(kc):
+    env = dict(os.environ, LD_PRELOAD=os.path.join(WORK, 'uartshim.so'), UARTSHIM_TTY=kc.tty)
+    return env
+
+
+def ensure_built():
+    if not os.path.exists(os.path.join(WORK, 'jkcemu', 'build', '.done')) or \
+            not os.path.exists(os.path.join(WORK, 'kcdrv', 'build')):
+        subprocess.run(['sh', os.path.join(SOURCE, 'build.sh')], check=True,
+                       env=dict(os.environ, WORK=WORK), stdout=subprocess.DEVNULL)
+    shim = os.path.join(WORK, 'uartshim.so')
+    if not os.path.exists(shim):
+        subprocess.run(['gcc', '-shared', '-fPIC', '-o', shim,
+                        os.path.join(SOURCE, 'shim', 'uartshim.c'), '-ldl'], check=True)
+
+
+def type_listing(kcsend, kc, lines, options=()):
+    with tempfile.NamedTemporaryFile('w', suffix='.bas', delete=False) as f:
+        f.write('\r\n'.join(lines) + '\r\n')
+    t0 = time.time()
+    r = subprocess.run([kcsend, '--quiet', '-p', kc.tty, *options, 'text', f.name],
+                       env=kcsend_env(kc), capture_output=True, text=True)
+    took = time.time() - t0
+    os.unlink(f.name)
+    return r, took
+
+
+def program_image(lines):
+    """The program memory HC-BASIC holds for these lines, from 0401h."""
+    image = bytearray()
+    for line in lines:
+        number, tokens = tokenised(line)
+        link = PROGRAM_START + len(image) + 4 + len(tokens) + 1
+        image += link.to_bytes(2, 'little') + number.to_bytes(2, 'little') + tokens + b'\0'
+    return bytes(image + b'\0\0')
+
+
+def kcsend(path, kc, *args):
+    return subprocess.run([path, '--quiet', '-p', kc.tty, *args], env=kcsend_env(kc),
+                          capture_output=True, text=True)
+
+
+def preload(path, kc, lines):
+    """Puts a program into the memory of a BASIC started on the KC's own
+    keyboard by ESC T, as if typed: while the line is in its command state."""
+    image = program_image(lines)
+    end = (PROGRAM_START + len(image)).to_bytes(2, 'little')
+    with tempfile.TemporaryDirectory() as folder:
+        for name, address, data in (('program.bin', PROGRAM_START, image),
+                                    ('pointers.bin', END_POINTER, end * 3)):
+            open(os.path.join(folder, name), 'wb').write(data)
+            r = kcsend(path, kc, 'upload', '-a', '%X' % address, os.path.join(folder, name))
+            if r.returncode != 0:
+                raise RuntimeError(r.stderr)
+
+
+def probe(path, before, count, options):
+    """With before lines already stored, types count more: kept or not."""
+    ensure_built()
+    lines = listing(before + count)
+    kc = Emulator(tempfile.mkdtemp(prefix='kc-probe-'))
+    try:
+        kc.start()
+        kc.basic()
+        if before:
+            preload(path, kc, lines[:before])
+        size = len(program_image(lines[:before]))
+        r, took = type_listing(path, kc, lines[before:], options)
+        kc.wait_keyboard(2.0)
+        kept, first, _ = typed_report(lines, kc.program())
+        print('stored %d bytes, typed %d lines: kept %d of %d, first lost %d, %.1f s %s' %
+              (size, count, kept, before + count, first, took, ' '.join(options)), flush=True)
+        return kept == before + count
+    finally:
+        kc.stop()
+
+
+def typed_report(lines, program):
+    """Lines kept, the first line lost (0 when none) and the program's size
+    in bytes before it."""
+    got = dict(program_lines(program))
+    kept, first, size = 0, 0, 0
+    for i, line in enumerate(lines, 1):
+        number, tokens = tokenised(line)
+        if got.get(number) == tokens:
+            kept += 1
+        elif not first:
+            first = i
+        if not first:
+            size += len(tokens) + 5
+    return kept, first, size
+
+
+def measure(kcsend, count, options, seed=1):
+    """Types a listing of count lines into a fresh BASIC through kcsend and
+    prints what BASIC kept of it."""
+    ensure_built()
+    lines = listing(count, seed)
+    kc = Emulator(tempfile.mkdtemp(prefix='kc-measure-'))
+    try:
+        kc.start()
+        kc.basic()
+        r, took = type_listing(kcsend, kc, lines, options)
+        kc.wait_keyboard(2.0)
+        kept, first, size = typed_report(lines, kc.program())
+        print('lines %d kept %d first-lost %d at-bytes %d seconds %.1f status %d %s %s' %
+              (count, kept, first, size, took, r.returncode, ' '.join(options), r.stderr.strip()),
+              flush=True)
+        return kept == count
+    finally:
+        kc.stop()
+
+
+if __name__ == '__main__':
+    args = sys.argv[1:]
+    if args and args[0] == 'listing':
+        count = int(args[1])
+        seed = int(args[args.index('--seed') + 1]) if '--seed' in args else 1
+        width = (31, 60)
+        if '--width' in args:
+            lo, hi = args[args.index('--width') + 1].split('-')
+            width = (int(lo), int(hi))
+        sys.stdout.write('\n'.join(listing(count, seed, width)) + '\n')
+    elif args and args[0] == 'probe':
+        sys.exit(0 if probe(args[1], int(args[2]), int(args[3]), args[4:]) else 1)
+    elif args and args[0] == 'measure':
+        sys.exit(0 if measure(args[1], int(args[2]), args[3:]) else 1)
+    else:
+        print(__doc__)
+        sys.exit(2)
