@@ -304,6 +304,108 @@ def measure(kcsend, count, options, seed=1):
         kc.stop()
 
 
+def kcc_file(folder, name, load, data, start=None):
+    """A KCC file: the 128-byte header, then the image."""
+    header = bytearray(128)
+    header[0:8] = name.upper().ljust(8)[:8].encode('latin-1')
+    header[16] = 2 if start is None else 3
+    header[17:19] = load.to_bytes(2, 'little')
+    header[19:21] = (load + len(data)).to_bytes(2, 'little')
+    header[21:23] = (start or 0).to_bytes(2, 'little')
+    path = os.path.join(folder, name + '.kcc')
+    open(path, 'wb').write(bytes(header) + bytes(data))
+    return path
+
+
+def marker_program(value):
+    """LD A,value; LD (3100h),A; RET, at 3000h."""
+    return bytes([0x3E, value, 0x32, 0x00, 0x31, 0xC9])
+
+
+def check(path):
+    """The firmware check: what the real KC keeps of what kcsend sends."""
+    ensure_built()
+    results = []
+
+    def expect(name, ok, detail=''):
+        results.append(ok)
+        print('%s %s%s' % ('ok  ' if ok else 'FAIL', name, (': ' + detail) if detail else ''),
+              flush=True)
+
+    def send(*args):
+        r = kcsend(path, kc, *args)
+        if r.returncode != 0:
+            print('     kcsend %s: status %d %s' % (' '.join(args), r.returncode, r.stderr.strip()))
+        return r.returncode == 0
+
+    folder = tempfile.mkdtemp(prefix='kc-check-')
+    rng = random.Random(17)
+    image = bytes(rng.randrange(256) for _ in range(4096))
+    kc = Emulator(os.path.join(folder, 'run'))
+    try:
+        kc.start()
+        send('upload', kcc_file(folder, 'image', 0x4000, image))
+        expect('an upload at power-on is the image', kc.memory(0x4000, len(image)) == image)
+
+        send('run', kcc_file(folder, 'marker', 0x3000, marker_program(0x5A), start=0x3000))
+        time.sleep(0.5)
+        expect('run starts the program at the header\'s start address',
+               kc.memory(0x3100, 1) == b'\x5a')
+
+        # The first carriage return after an upload only switches CAOS to its
+        # keyboard over V.24; what went before it is not taken.
+        send('type')
+        kc.wait_keyboard(0.5)
+        send('type', 'BASIC')
+        expect('a typed command shows on the screen', kc.wait_screen('MEMORY END'))
+        send('type')
+        expect('BASIC starts', kc.wait_screen('BYTES FREE'))
+
+        lines = listing(40, seed=3)
+        with open(os.path.join(folder, 'listing.bas'), 'w') as f:
+            f.write('\n'.join(lines) + '\n')
+        t0 = time.time()
+        send('text', os.path.join(folder, 'listing.bas'))
+        took = time.time() - t0
+        kc.wait_keyboard(2.0)
+        typed = kc.program()
+        kept, first, _ = typed_report(lines, typed)
+        kc.keyboard('NEW\r', settle=0.5)
+        kc.keyboard('\r'.join(lines) + '\r', settle=3.0)
+        reference = kc.program()
+        expect('a listing of %d lines is stored as typed on the keyboard (%.0f s)' %
+               (len(lines), took), typed == reference and kept == len(lines),
+               '' if typed == reference else '%d of %d lines kept, first lost %d' %
+               (kept, len(lines), first))
+
+        # A person leaves the KC time between commands, and so does this.
+        kc.keyboard('NEW\r', settle=0.5)
+        send('type', '10 GOTO 10')
+        time.sleep(1.0)
+        send('type', 'RUN')
+        time.sleep(1.0)
+        send('key', 'brk')
+        stopped = kc.wait_screen('BREAK', 3000)
+        expect('a key shows on the screen (BRK stops the program)', stopped,
+               '' if stopped else kc.screen().strip().splitlines()[-1])
+
+        time.sleep(1.0)
+        send('type', 'BYE')
+        kc.wait_keyboard(1.0)
+        second = bytes(rng.randrange(256) for _ in range(1024))
+        send('upload', '--restore-caos', kcc_file(folder, 'second', 0x4000, second))
+        restored = kc.memory(0x4000, len(second)) == second
+        expect('an upload after typing, with --restore-caos at the CAOS prompt, is the image',
+               restored, '' if restored else ' / '.join(kc.screen().strip().splitlines()[-4:]))
+        send('run', kcc_file(folder, 'marker2', 0x3000, marker_program(0xA5), start=0x3000))
+        time.sleep(0.5)
+        expect('and the command state stays for the next run', kc.memory(0x3100, 1) == b'\xa5')
+    finally:
+        kc.stop()
+    print('%d passed, %d failed' % (results.count(True), results.count(False)))
+    return all(results)
+
+
 if __name__ == '__main__':
     args = sys.argv[1:]
     if args and args[0] == 'listing':
@@ -314,6 +416,8 @@ if __name__ == '__main__':
             lo, hi = args[args.index('--width') + 1].split('-')
             width = (int(lo), int(hi))
         sys.stdout.write('\n'.join(listing(count, seed, width)) + '\n')
+    elif args and args[0] == 'check':
+        sys.exit(0 if check(args[1]) else 1)
     elif args and args[0] == 'probe':
         sys.exit(0 if probe(args[1], int(args[2]), int(args[3]), args[4:]) else 1)
     elif args and args[0] == 'measure':

@@ -18,11 +18,11 @@ namespace morvale {
 
 struct TextPacing {
     int afterCharacter = 6;  // after any other character
-    int atLineMark = 300;    // after a line's 40th character
+    int atLineMark = 450;    // after a line's 40th character
     int afterLineEnd = 600;  // after a carriage return, for an empty program
     // Ticks the pause after a line end grows by per 1000 characters typed so
     // far in this transfer.
-    int lineEndGrowthPerKilo = 0;
+    int lineEndGrowthPerKilo = 35;
     int lineMark = 40;
 
     friend bool operator==(const TextPacing&, const TextPacing&) = default;

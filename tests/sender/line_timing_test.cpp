@@ -70,7 +70,7 @@ TEST_F(OnTheLine, LongPausesAfterTheFortiethAndEightiethCharacter) {
 
     std::vector<double> pauses(101, 6.0);  // pause i follows character i
     pauses[0] = 600.0;
-    pauses[40] = pauses[80] = 300.0;
+    pauses[40] = pauses[80] = 450.0;
     expectPauses(pauses);
 }
 

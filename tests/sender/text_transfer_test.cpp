@@ -55,7 +55,7 @@ TEST_F(TextTransfer, TypesEachLineWithItsPausesAndEndsWithALineEnd) {
 TEST_F(TextTransfer, KcSchedulePausesLongWhereTheKcIsBusy) {
     state().textPacing = TextPacing{};
     send("AB\r\n" + std::string(40, 'C'));
-    const std::string forty = typed(std::string(38, 'C')) + " 43 T300 43 T6";
+    const std::string forty = typed(std::string(38, 'C')) + " 43 T450 43 T6";
     EXPECT_EQ(transcript.line(), "0D T600 41 T6 42 T6 0D T600 " + forty + " 0D");
 
     // The pause after a line end grows with what was typed before it.
