@@ -60,7 +60,7 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
     if (inputStat.st_size == 0) {
         return Failure{inputPath, "empty file"};
     }
-    if (inputStat.st_size < static_cast<off_t>(kcc::kHeaderSize)) {
+    if (inputStat.st_size < static_cast<off_t>(kc::kHeaderSize)) {
         return Failure{inputPath, "shorter than the 128-byte KCC header"};
     }
 
@@ -92,7 +92,7 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
             temp.create(outputDir.get(), outputMode(outputIsFile ? &outputStat : nullptr))) {
         return failureFromErrno(outputPath, error);
     }
-    if (const CopyResult copy = copyToEnd(input.get(), kcc::kHeaderSize, temp.fd()); copy.error) {
+    if (const CopyResult copy = copyToEnd(input.get(), kc::kHeaderSize, temp.fd()); copy.error) {
         return failureFromErrno(copy.reading ? inputPath : outputPath, copy.error);
     }
     if (const int error = temp.commit(name)) {

@@ -61,7 +61,7 @@ bool isValidUtf8(std::string_view text) {
 
 std::string lowerFileName(std::string_view name) {
     if (!isValidUtf8(name)) {
-        return kcc::lowerLatin1(name);
+        return kc::lowerLatin1(name);
     }
     std::string lowered(name);
     for (std::size_t i = 0; i < lowered.size(); ++i) {

@@ -16,7 +16,7 @@ bool hasKccExtension(std::string_view path) {
     if (path.size() < kKccExtension.size()) {
         return false;
     }
-    return kcc::lowerLatin1(path.substr(path.size() - kKccExtension.size())) == kKccExtension;
+    return kc::lowerLatin1(path.substr(path.size() - kKccExtension.size())) == kKccExtension;
 }
 
 std::string_view directoryPart(std::string_view path) {

@@ -31,11 +31,11 @@ void putLittleEndian16(std::uint16_t value, std::uint8_t* at) {
 
 }  // namespace
 
-std::array<std::uint8_t, kcc::kHeaderSize> kccHeader(const std::string& name,
-                                                     const kcc::KccHeader& addresses) {
-    std::array<std::uint8_t, kcc::kHeaderSize> header{};
+std::array<std::uint8_t, kc::kHeaderSize> kccHeader(const std::string& name,
+                                                    const kc::KccHeader& addresses) {
+    std::array<std::uint8_t, kc::kHeaderSize> header{};
     std::fill_n(header.begin(), kNameField, ' ');
-    const std::string capitals = kcc::upperLatin1(name.substr(0, kNameField));
+    const std::string capitals = kc::upperLatin1(name.substr(0, kNameField));
     std::copy(capitals.begin(), capitals.end(), header.begin());
     std::copy_n("KCC", 3, header.begin() + kTypeOffset);
     header[kAddressCountOffset] = 2;
@@ -62,7 +62,7 @@ Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::u
         }
         ++next_;
         const auto header =
-            kccHeader(name, kcc::KccHeader{address, static_cast<std::uint16_t>(end)});
+            kccHeader(name, kc::KccHeader{address, static_cast<std::uint16_t>(end)});
         int error = writeAll(file.get(), header.data(), header.size());
         if (error == 0) {
             error = writeAll(file.get(), image.data(), image.size());

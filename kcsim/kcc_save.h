@@ -21,8 +21,8 @@
 namespace kcsim {
 
 // The header for an image; the name is taken in capitals, at most eight bytes.
-std::array<std::uint8_t, kcc::kHeaderSize> kccHeader(const std::string& name,
-                                                     const kcc::KccHeader& addresses);
+std::array<std::uint8_t, kc::kHeaderSize> kccHeader(const std::string& name,
+                                                    const kc::KccHeader& addresses);
 
 class KccSaver {
   public:

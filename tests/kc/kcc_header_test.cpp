@@ -35,7 +35,7 @@ TEST(KccHeader, ReadsAddressesLeastSignificantByteFirstAndLengthNeverNegative) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.bytes));
         const auto header =
-            kcc::readKccHeader(headerWith(c.bytes[0], c.bytes[1], c.bytes[2], c.bytes[3]));
+            kc::readKccHeader(headerWith(c.bytes[0], c.bytes[1], c.bytes[2], c.bytes[3]));
         ASSERT_TRUE(header);
         EXPECT_EQ(header->loadAddress, c.load);
         EXPECT_EQ(header->endAddress, c.end);
@@ -45,8 +45,8 @@ TEST(KccHeader, ReadsAddressesLeastSignificantByteFirstAndLengthNeverNegative) {
 
 TEST(KccHeader, NeedsAWholeHeader) {
     const std::array<std::uint8_t, 127> shortHeader{};
-    EXPECT_FALSE(kcc::readKccHeader(shortHeader));
-    EXPECT_FALSE(kcc::readKccHeader({}));
+    EXPECT_FALSE(kc::readKccHeader(shortHeader));
+    EXPECT_FALSE(kc::readKccHeader({}));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <optional>
 #include <span>
 
-namespace kcc {
+namespace kc {
 
 inline constexpr std::size_t kHeaderSize = 128;
 
@@ -29,4 +29,4 @@ struct KccHeader {
 // 128 bytes are given.
 std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header);
 
-}  // namespace kcc
+}  // namespace kc

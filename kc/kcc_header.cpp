@@ -1,6 +1,6 @@
 #include "kcc_header.h"
 
-namespace kcc {
+namespace kc {
 
 namespace {
 
@@ -25,4 +25,4 @@ std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header) {
                      readLittleEndian16(header, kEndAddressOffset)};
 }
 
-}  // namespace kcc
+}  // namespace kc
