@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "kc85.h"
 #include "serial_link.h"
 #include "transfer_plan.h"
 #include "window.h"
@@ -14,7 +15,7 @@
 namespace morvale {
 
 // The KC's ROM starts here; nothing may be written from it on.
-inline constexpr std::int32_t kRomStart = 0xE000;
+using kc::kRomStart;
 
 // Asks for the target address (preset to the load address) and uploads the
 // data buffer's dataLength bytes there. A cancelled prompt, a target that is

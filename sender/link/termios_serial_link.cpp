@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "file_descriptor.h"
+#include "kc85.h"
 #include "port_messages.h"
 
 // Older C libraries name the target thread of SIGEV_THREAD_ID only by the
@@ -40,8 +41,6 @@ constexpr std::int64_t kWriteConstant = 10 * kMillisecond;
 constexpr int kDriverShare = 16;
 // How often the line status is asked while the last bytes go out.
 constexpr std::int64_t kStatusStep = kMillisecond / 4;
-constexpr std::uint8_t kXon = 0x11;
-constexpr std::uint8_t kXoff = 0x13;
 
 std::int64_t monotonicNow() {
     timespec now{};
@@ -306,8 +305,8 @@ bool makeLineTermios(const termios& port, const LineSettings& settings, termios&
             break;
         case 3:
             line.c_iflag |= IXON | IXOFF;
-            line.c_cc[VSTART] = 0x11;
-            line.c_cc[VSTOP] = 0x13;
+            line.c_cc[VSTART] = kc::kXon;
+            line.c_cc[VSTOP] = kc::kXoff;
             line.c_cflag |= port.c_cflag & CRTSCTS;
             break;
         default:  // no handshake setting changes
@@ -406,9 +405,9 @@ int TermiosSerialLink::readFlowBytes() {
             return errno == EAGAIN || errno == EINTR ? 0 : errno;
         }
         for (ssize_t i = 0; i < n; ++i) {
-            if (input[i] == kXoff) {
+            if (input[i] == kc::kXoff) {
                 held_ = true;
-            } else if (input[i] == kXon) {
+            } else if (input[i] == kc::kXon) {
                 held_ = false;
             }
         }
