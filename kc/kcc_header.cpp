@@ -1,17 +1,12 @@
 #include "kcc_header.h"
 
+#include <algorithm>
+#include <string>
+
+#include "kc85.h"
+#include "latin1_case.h"
+
 namespace kc {
-
-namespace {
-
-constexpr std::size_t kLoadAddressOffset = 17;
-constexpr std::size_t kEndAddressOffset = 19;
-
-std::uint16_t readLittleEndian16(std::span<const std::uint8_t> bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-}  // namespace
 
 std::int32_t KccHeader::imageLength() const {
     return endAddress > loadAddress ? endAddress - loadAddress : 0;
@@ -21,8 +16,20 @@ std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header) {
     if (header.size() < kHeaderSize) {
         return std::nullopt;
     }
-    return KccHeader{readLittleEndian16(header, kLoadAddressOffset),
-                     readLittleEndian16(header, kEndAddressOffset)};
+    return KccHeader{readWord(header, kLoadAddressOffset), readWord(header, kEndAddressOffset)};
+}
+
+std::array<std::uint8_t, kHeaderSize> makeKccHeader(std::string_view name,
+                                                    const KccHeader& addresses) {
+    std::array<std::uint8_t, kHeaderSize> header{};
+    std::fill_n(header.begin() + kFileNameOffset, kFileNameSize, ' ');
+    const std::string capitals = upperLatin1(name.substr(0, kFileNameSize));
+    std::copy(capitals.begin(), capitals.end(), header.begin() + kFileNameOffset);
+    std::copy_n("KCC", kFileTypeSize, header.begin() + kFileTypeOffset);
+    header[kAddressCountOffset] = 2;
+    writeWord(header, kLoadAddressOffset, addresses.loadAddress);
+    writeWord(header, kEndAddressOffset, addresses.endAddress);
+    return header;
 }
 
 }  // namespace kc

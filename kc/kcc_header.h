@@ -1,19 +1,35 @@
 // The KCC container: a 128-byte header, then the memory image.
 //
-// KCC has no magic number: any file of at least 128 bytes has the layout.
-// Only two header fields mean anything to this project; the rest (the file
-// name the KC saved it under, the argument count, the start address) is left
-// alone. KCB files share the layout.
+// The header is the one the KC writes before a file on tape: the file name
+// (eight bytes, padded with blanks) and its type (three, "KCC") in bytes 0
+// to 10, the count of addresses that follow (2 or 3) in byte 16, then the
+// load address, the end address (the first address after the image) and,
+// with a count of 3, the start address, each a word, least significant byte
+// first. KCC has no magic number: any file of at least 128 bytes has the
+// layout. Reading takes the two addresses that mean anything to this
+// project; the rest is left alone. KCB files share the layout.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 namespace kc {
 
 inline constexpr std::size_t kHeaderSize = 128;
+
+// Where the fields lie, as the KC's header names them.
+inline constexpr std::size_t kFileNameOffset = 0;
+inline constexpr std::size_t kFileNameSize = 8;
+inline constexpr std::size_t kFileTypeOffset = 8;
+inline constexpr std::size_t kFileTypeSize = 3;
+inline constexpr std::size_t kAddressCountOffset = 16;
+inline constexpr std::size_t kLoadAddressOffset = 17;
+inline constexpr std::size_t kEndAddressOffset = 19;
+inline constexpr std::size_t kStartAddressOffset = 21;
 
 struct KccHeader {
     std::uint16_t loadAddress = 0;  // first KC address of the image
@@ -24,9 +40,14 @@ struct KccHeader {
     std::int32_t imageLength() const;
 };
 
-// Reads the load address (offset 17) and end address (offset 19), both
-// unsigned 16-bit, least significant byte first. Nothing when fewer than
-// 128 bytes are given.
+// Reads the load and end address. Nothing when fewer than 128 bytes are
+// given.
 std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header);
+
+// The header of a KCC file named `name` (its first eight bytes, in Latin-1
+// capitals) holding an image at `addresses`: type "KCC", two addresses, every
+// byte not named zero. Cannot fail.
+std::array<std::uint8_t, kHeaderSize> makeKccHeader(std::string_view name,
+                                                    const KccHeader& addresses);
 
 }  // namespace kc

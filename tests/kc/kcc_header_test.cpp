@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "kcc_header.h"
 
@@ -47,6 +49,25 @@ TEST(KccHeader, NeedsAWholeHeader) {
     const std::array<std::uint8_t, 127> shortHeader{};
     EXPECT_FALSE(kc::readKccHeader(shortHeader));
     EXPECT_FALSE(kc::readKccHeader({}));
+}
+
+// The name in capitals, cut or padded to eight, then the type and the two
+// addresses; every other byte zero.
+TEST(KccHeader, IsMadeAsTheKcWritesOne) {
+    const struct {
+        const char* name;
+        std::string_view nameField;
+    } cases[] = {{"upload1", "UPLOAD1 "}, {"upload123", "UPLOAD12"}, {"", "        "}};
+    for (const auto& c : cases) {
+        const auto header = kc::makeKccHeader(c.name, {0x0300, 0xE000});
+        std::array<std::uint8_t, 128> expected{};
+        std::copy(c.nameField.begin(), c.nameField.end(), expected.begin());
+        std::copy_n("KCC", 3, expected.begin() + 8);
+        expected[16] = 2;
+        expected[18] = 0x03;
+        expected[20] = 0xE0;
+        EXPECT_EQ(header, expected) << c.name;
+    }
 }
 
 }  // namespace
