@@ -12,10 +12,6 @@
 
 namespace kccstrip {
 
-// True when `text` is well-formed UTF-8: no stray or missing continuation
-// bytes, no overlong forms, no surrogates, nothing beyond U+10FFFF.
-bool isValidUtf8(std::string_view text);
-
 // `name` lower-cased as described above; never longer or shorter.
 std::string lowerFileName(std::string_view name);
 

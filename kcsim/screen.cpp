@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "kc85.h"
+#include "utf8.h"
 
 namespace kcsim {
 
@@ -35,12 +36,8 @@ void Screen::draw(std::uint8_t byte, std::string& out) {
         out += ']';
     } else if (isControl(byte)) {
         appendHex(byte, out);
-    } else if (byte < 0x80) {
-        out += static_cast<char>(byte);
     } else {
-        // Latin-1 is the first 256 code points of Unicode: two UTF-8 bytes.
-        out += static_cast<char>(0xC0 | (byte >> 6));
-        out += static_cast<char>(0x80 | (byte & 0x3F));
+        kc::appendUtf8(byte, out);
     }
 }
 

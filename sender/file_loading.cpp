@@ -7,7 +7,7 @@
 #include "kcc_header.h"
 #include "latin1_case.h"
 #include "text_lines.h"
-#include "utf8_text.h"
+#include "utf8.h"
 
 namespace morvale {
 
@@ -96,7 +96,7 @@ bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
         refuseTooLong(window);
         return false;
     }
-    if (const auto latin1 = latin1FromUtf8(bytes)) {
+    if (const auto latin1 = kc::latin1FromUtf8(bytes)) {
         window.setText(
             kEditor, editorTextFromFile(
                          {reinterpret_cast<const std::uint8_t*>(latin1->data()), latin1->size()}));
