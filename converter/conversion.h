@@ -22,6 +22,6 @@ namespace kccstrip {
 // empty path, a name not ending in ".kcc", an input that cannot be opened, is
 // no regular file or is shorter than the 128-byte header, an existing output
 // without write permission, or a failed write, flush, link or rename.
-std::optional<Failure> convertKcc(const std::string& inputPath);
+[[nodiscard]] std::optional<Failure> convertKcc(const std::string& inputPath);
 
 }  // namespace kccstrip

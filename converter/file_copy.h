@@ -10,7 +10,7 @@
 
 namespace kccstrip {
 
-struct CopyResult {
+struct [[nodiscard]] CopyResult {
     int error = 0;         // 0, or the errno of the call that failed
     bool reading = false;  // whether that call read the input
 };

@@ -42,7 +42,7 @@ struct KccHeader {
 
 // Reads the load and end address. Nothing when fewer than 128 bytes are
 // given.
-std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header);
+[[nodiscard]] std::optional<KccHeader> readKccHeader(std::span<const std::uint8_t> header);
 
 // The header of a KCC file named `name` (its first eight bytes, in Latin-1
 // capitals) holding an image at `addresses`: type "KCC", two addresses, every

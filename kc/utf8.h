@@ -25,7 +25,7 @@ struct Utf8Sequence {
 // The sequence at the start of `bytes`. Nothing when none starts there: the
 // bytes are empty, start with a continuation byte or a byte no sequence
 // starts with, or hold a sequence cut short or longer than needed.
-std::optional<Utf8Sequence> decodeUtf8(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<Utf8Sequence> decodeUtf8(std::span<const std::uint8_t> bytes);
 
 constexpr bool isSurrogate(char32_t character) {
     return character >= 0xD800 && character <= 0xDFFF;
@@ -39,7 +39,7 @@ bool isValidUtf8(std::string_view text);
 // sequence stands for: each character up to U+00FF as its byte, every other
 // as '?', a byte-order mark at the start dropped. Nothing for any other
 // bytes (plain ASCII, Latin-1), which stand for themselves.
-std::optional<std::string> latin1FromUtf8(std::span<const std::uint8_t> bytes);
+[[nodiscard]] std::optional<std::string> latin1FromUtf8(std::span<const std::uint8_t> bytes);
 
 // A Latin-1 byte appended to `out` as UTF-8: from 0x80 up as two bytes.
 void appendUtf8(std::uint8_t latin1, std::string& out);

@@ -24,7 +24,8 @@ class KccSaver {
     // returns its path. Fails, leaving no file behind, when the image reaches
     // past FFFF (a KCC has no end address for it) or the file cannot be
     // written whole.
-    Result<std::string> save(std::uint16_t address, std::span<const std::uint8_t> image);
+    [[nodiscard]] Result<std::string> save(std::uint16_t address,
+                                           std::span<const std::uint8_t> image);
 
   private:
     std::string directory_;
@@ -32,6 +33,6 @@ class KccSaver {
 };
 
 // Makes the directory unless it exists already as one.
-std::optional<Failure> prepareSaveDirectory(const std::string& directory);
+[[nodiscard]] std::optional<Failure> prepareSaveDirectory(const std::string& directory);
 
 }  // namespace kcsim

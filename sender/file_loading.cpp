@@ -88,7 +88,8 @@ bool isImageMarker(std::string_view editorText) {
 }
 
 void loadFile(AppState& state, Window& window) {
-    loadPath(state, window, window.chooseFile(kLoadDialogTitle, kLoadFilter));
+    // A file that does not load has shown why, or changed nothing.
+    static_cast<void>(loadPath(state, window, window.chooseFile(kLoadDialogTitle, kLoadFilter)));
 }
 
 bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {

@@ -13,7 +13,7 @@ namespace morvale::console {
 // The Latin-1 bytes of an argument written in UTF-8; an argument that is not
 // UTF-8 at all is taken as Latin-1 already. Nothing when it holds a
 // character that Latin-1 lacks (a surrogate among them).
-std::optional<std::string> latin1FromArgument(std::string_view argument);
+[[nodiscard]] std::optional<std::string> latin1FromArgument(std::string_view argument);
 
 // Latin-1 text in UTF-8, for messages.
 using kc::latin1ToUtf8;
