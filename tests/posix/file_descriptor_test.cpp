@@ -181,18 +181,13 @@ TEST(WriteAll, WaitsWhileAFullNonBlockingPipeDrainsThroughSignals) {
 
 TEST(SleepUntil, SleepsThroughSignalsToItsDeadline) {
     SignalStorm storm;
-    timespec deadline{};
-    ::clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_nsec += 30'000'000;
-    if (deadline.tv_nsec >= 1'000'000'000) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1'000'000'000;
-    }
-    posix_io::sleepUntil(CLOCK_MONOTONIC, deadline);
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    EXPECT_TRUE(now.tv_sec > deadline.tv_sec ||
-                (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec));
+    // The steady clock is CLOCK_MONOTONIC.
+    const auto deadline = std::chrono::steady_clock::now() + 30ms;
+    const auto since = deadline.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    posix_io::sleepUntil(CLOCK_MONOTONIC, {static_cast<time_t>(seconds.count()),
+                                           static_cast<long>((since - seconds).count())});
+    EXPECT_GE(std::chrono::steady_clock::now(), deadline);
 }
 
 }  // namespace
