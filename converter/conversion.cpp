@@ -1,12 +1,13 @@
 #include "conversion.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "file_copy.h"
 #include "file_descriptor.h"
 #include "kcc_header.h"
 #include "output_path.h"
@@ -16,8 +17,34 @@ namespace kccstrip {
 
 using posix_io::FileDescriptor;
 using posix_io::retryOnEintr;
+using posix_io::writeAll;
 
 namespace {
+
+constexpr std::size_t kKernelChunk = std::size_t{64} << 20;
+constexpr std::size_t kBufferSize = std::size_t{128} << 10;
+
+bool kernelCopyUnsupported(int error) {
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+CopyResult copyByReadAndWrite(int in, off_t offset, int out) {
+    std::vector<char> buffer(kBufferSize);
+    for (;;) {
+        const ssize_t got =
+            retryOnEintr([&] { return ::pread(in, buffer.data(), buffer.size(), offset); });
+        if (got < 0) {
+            return {errno, true};
+        }
+        if (got == 0) {
+            return {};
+        }
+        if (const int error = writeAll(out, buffer.data(), static_cast<std::size_t>(got))) {
+            return {error, false};
+        }
+        offset += got;
+    }
+}
 
 // Permissions for the new output: those of the output it replaces, or what a
 // newly created file gets under the umask.
@@ -31,6 +58,26 @@ mode_t outputMode(const struct stat* existing) {
 }
 
 }  // namespace
+
+CopyResult copyToEnd(int in, off_t offset, int out) {
+    for (;;) {
+        off_t next = offset;
+        const ssize_t copied = retryOnEintr(
+            [&] { return ::copy_file_range(in, &next, out, nullptr, kKernelChunk, 0); });
+        if (copied > 0) {
+            offset = next;
+            continue;
+        }
+        if (copied < 0 && !kernelCopyUnsupported(errno)) {
+            // The kernel does not say which side failed; it is reported
+            // against the output, the likelier one (a full disk, a size limit).
+            return {errno, false};
+        }
+        // Zero is the end of the input, or a file system that copies nothing
+        // this way; a read tells the two apart.
+        return copyByReadAndWrite(in, offset, out);
+    }
+}
 
 std::optional<Failure> convertKcc(const std::string& inputPath) {
     if (inputPath.empty()) {
@@ -60,7 +107,7 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
     if (inputStat.st_size == 0) {
         return Failure{inputPath, "empty file"};
     }
-    if (inputStat.st_size < static_cast<off_t>(kcc::kHeaderSize)) {
+    if (inputStat.st_size < static_cast<off_t>(kc::kHeaderSize)) {
         return Failure{inputPath, "shorter than the 128-byte KCC header"};
     }
 
@@ -92,7 +139,7 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
             temp.create(outputDir.get(), outputMode(outputIsFile ? &outputStat : nullptr))) {
         return failureFromErrno(outputPath, error);
     }
-    if (const CopyResult copy = copyToEnd(input.get(), kcc::kHeaderSize, temp.fd()); copy.error) {
+    if (const CopyResult copy = copyToEnd(input.get(), kc::kHeaderSize, temp.fd()); copy.error) {
         return failureFromErrno(copy.reading ? inputPath : outputPath, copy.error);
     }
     if (const int error = temp.commit(name)) {

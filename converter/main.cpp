@@ -4,10 +4,9 @@
 #include <string>
 
 #include "conversion.h"
-#include "failure_report.h"
+#include "failure.h"
 #include "signal_cleanup.h"
-#include "standard_streams.h"
-#include "usage.h"
+#include "startup.h"
 
 int main(int argc, char** argv) {
     kccstrip::prepareStandardStreams();

@@ -36,10 +36,10 @@ class TempFile {
     // `dir` (which must stay open while this object lives): without a name
     // where the file system allows, otherwise as createNamed does. Returns 0,
     // or the errno of the failure (nothing is then left behind).
-    int create(int dir, mode_t mode);
+    [[nodiscard]] int create(int dir, mode_t mode);
 
     // As create, but always under a hidden name.
-    int createNamed(int dir, mode_t mode);
+    [[nodiscard]] int createNamed(int dir, mode_t mode);
 
     int fd() const { return fd_.get(); }
 
@@ -50,7 +50,7 @@ class TempFile {
     // replacing a file of that name. Returns 0, or the errno of the step that
     // failed; the temporary file is then removed on destruction and `name` is
     // as it was.
-    int commit(const std::string& name);
+    [[nodiscard]] int commit(const std::string& name);
 
   private:
     int commitUnnamed(const std::string& name);

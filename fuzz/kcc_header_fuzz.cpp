@@ -17,7 +17,7 @@
 using namespace fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto header = kcc::readKccHeader(std::span(data, size));
+    const auto header = kc::readKccHeader(std::span(data, size));
     expectEqual(header.has_value(), size >= 128, "a header exactly from 128 bytes on");
     if (header) {
         const int load = data[17] | data[18] << 8;
@@ -28,13 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::string lower = kcc::lowerLatin1(text);
-    const std::string upper = kcc::upperLatin1(text);
+    const std::string lower = kc::lowerLatin1(text);
+    const std::string upper = kc::upperLatin1(text);
     expectEqual(lower.size(), size, "lower-casing keeps the length");
     expectEqual(upper.size(), size, "upper-casing keeps the length");
     for (std::size_t i = 0; i < size; ++i) {
-        expectEqual(kcc::lowerLatin1(data[i]), lowerByte(data[i]), "lower-cased byte");
-        expectEqual(kcc::upperLatin1(data[i]), upperByte(data[i]), "upper-cased byte");
+        expectEqual(kc::lowerLatin1(data[i]), lowerByte(data[i]), "lower-cased byte");
+        expectEqual(kc::upperLatin1(data[i]), upperByte(data[i]), "upper-cased byte");
         expectEqual(static_cast<std::uint8_t>(lower[i]), lowerByte(data[i]), "lower-cased text");
         expectEqual(static_cast<std::uint8_t>(upper[i]), upperByte(data[i]), "upper-cased text");
     }

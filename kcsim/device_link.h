@@ -18,7 +18,8 @@ class DeviceLink {
   public:
     // Makes `path` a symbolic link to `target`. A failure says why; nothing
     // has been created then.
-    static Result<DeviceLink> create(const std::string& path, const std::string& target);
+    [[nodiscard]] static Result<DeviceLink> create(const std::string& path,
+                                                   const std::string& target);
 
     ~DeviceLink();
     DeviceLink(DeviceLink&& other) noexcept;

@@ -4,45 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <optional>
 
 #include "file_descriptor.h"
-#include "latin1_case.h"
 
 namespace kcsim {
 
 using posix_io::FileDescriptor;
 using posix_io::retryOnEintr;
 using posix_io::writeAll;
-
-namespace {
-
-constexpr std::size_t kNameField = 8;
-constexpr std::size_t kTypeOffset = 8;
-constexpr std::size_t kAddressCountOffset = 16;
-constexpr std::size_t kLoadOffset = 17;
-constexpr std::size_t kEndOffset = 19;
-
-void putLittleEndian16(std::uint16_t value, std::uint8_t* at) {
-    at[0] = static_cast<std::uint8_t>(value & 0xFF);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-}  // namespace
-
-std::array<std::uint8_t, kcc::kHeaderSize> kccHeader(const std::string& name,
-                                                     const kcc::KccHeader& addresses) {
-    std::array<std::uint8_t, kcc::kHeaderSize> header{};
-    std::fill_n(header.begin(), kNameField, ' ');
-    const std::string capitals = kcc::upperLatin1(name.substr(0, kNameField));
-    std::copy(capitals.begin(), capitals.end(), header.begin());
-    std::copy_n("KCC", 3, header.begin() + kTypeOffset);
-    header[kAddressCountOffset] = 2;
-    putLittleEndian16(addresses.loadAddress, &header[kLoadOffset]);
-    putLittleEndian16(addresses.endAddress, &header[kEndOffset]);
-    return header;
-}
 
 Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::uint8_t> image) {
     const std::uint32_t end = address + static_cast<std::uint32_t>(image.size());
@@ -62,7 +32,7 @@ Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::u
         }
         ++next_;
         const auto header =
-            kccHeader(name, kcc::KccHeader{address, static_cast<std::uint16_t>(end)});
+            kc::makeKccHeader(name, kc::KccHeader{address, static_cast<std::uint16_t>(end)});
         int error = writeAll(file.get(), header.data(), header.size());
         if (error == 0) {
             error = writeAll(file.get(), image.data(), image.size());

@@ -5,12 +5,6 @@
 
 namespace kcsim {
 
-namespace {
-
-constexpr std::uint8_t kT = 0x54;
-
-}  // namespace
-
 std::uint16_t Upload::checksum() const {
     return static_cast<std::uint16_t>(std::accumulate(bytes.begin(), bytes.end(), 0u));
 }
@@ -19,7 +13,7 @@ WriteEvent MemoryWrite::take(std::uint8_t byte) {
     WriteEvent event;
     switch (state_) {
         case State::AfterEscape:
-            if (byte == kT) {
+            if (byte == kc::kMemoryWrite) {
                 state_ = State::Header;
                 headerBytes_ = 0;
                 event.step = WriteStep::T;
@@ -29,7 +23,7 @@ WriteEvent MemoryWrite::take(std::uint8_t byte) {
             state_ = State::Keyboard;
             [[fallthrough]];
         case State::Keyboard:
-            if (byte == kEscape) {
+            if (byte == kc::kEscape) {
                 state_ = State::AfterEscape;
                 event.step = WriteStep::Escape;
             }
@@ -39,8 +33,8 @@ WriteEvent MemoryWrite::take(std::uint8_t byte) {
             header_[headerBytes_++] = byte;
             if (headerBytes_ == header_.size()) {
                 upload_ = Upload{};
-                upload_.address = static_cast<std::uint16_t>(header_[0] | header_[1] << 8);
-                upload_.length = static_cast<std::uint16_t>(header_[2] | header_[3] << 8);
+                upload_.address = kc::readWord(header_, 0);
+                upload_.length = kc::readWord(header_, 2);
                 event.uploadStarted = true;
                 event.uploadEnded = upload_.length == 0;
                 state_ = event.uploadEnded ? State::Keyboard : State::Data;
@@ -50,7 +44,7 @@ WriteEvent MemoryWrite::take(std::uint8_t byte) {
             event.step = WriteStep::Data;
             const auto address = static_cast<std::uint16_t>(upload_.address + upload_.bytes.size());
             upload_.bytes.push_back(byte);
-            if (address >= kRomStart) {
+            if (address >= kc::kRomStart) {
                 event.intoRom = true;
                 ++upload_.romBytes;
             } else {

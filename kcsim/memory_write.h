@@ -14,10 +14,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace kcsim {
+#include "kc85.h"
 
-inline constexpr std::uint8_t kEscape = 0x1B;
-inline constexpr std::uint32_t kRomStart = 0xE000;
+namespace kcsim {
 
 enum class WriteStep {
     Keystroke,  // not part of a memory write
@@ -48,7 +47,7 @@ struct WriteEvent {
 
 class MemoryWrite {
   public:
-    using Memory = std::array<std::uint8_t, 0x10000>;
+    using Memory = std::array<std::uint8_t, kc::kMemorySize>;
 
     // Takes the next byte from the line.
     WriteEvent take(std::uint8_t byte);

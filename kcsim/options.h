@@ -27,7 +27,7 @@ struct Options {
 
 // Reads the arguments after the program's name. A failure says what was
 // wrong with them.
-Result<Options> parseOptions(const std::vector<std::string>& arguments);
+[[nodiscard]] Result<Options> parseOptions(const std::vector<std::string>& arguments);
 
 // The text of --help.
 std::string usage();

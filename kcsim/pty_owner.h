@@ -20,7 +20,7 @@ class PtyOwner {
   public:
     // Opens the pair, both ends non-blocking, and sets the line. A failure
     // names the step that failed; nothing stays open then.
-    static Result<PtyOwner> open();
+    [[nodiscard]] static Result<PtyOwner> open();
 
     int master() const { return master_.get(); }
     // kcsim's own slave descriptor: input from the master that the slave's

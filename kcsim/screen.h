@@ -10,15 +10,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace kcsim {
-
-// The name of a special key's code, e.g. "[STOP]" for 0x13; nothing for
-// any other byte.
-std::optional<std::string_view> keyName(std::uint8_t byte);
 
 class Screen {
   public:

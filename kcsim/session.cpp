@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "kc85.h"
 #include "signal_watch.h"
 
 namespace kcsim {
@@ -15,12 +16,9 @@ using posix_io::writeAll;
 
 namespace {
 
-constexpr std::uint8_t kXon = 0x11;
-constexpr std::uint8_t kXoff = 0x13;
-
 std::optional<Failure> sendFlowControl(int master, std::uint8_t byte) {
     if (const int error = writeAll(master, &byte, 1)) {
-        return failureFromErrno(byte == kXoff ? "cannot send XOFF" : "cannot send XON", error);
+        return failureFromErrno(byte == kc::kXoff ? "cannot send XOFF" : "cannot send XON", error);
     }
     return std::nullopt;
 }
@@ -76,7 +74,7 @@ class Receiver {
         for (ssize_t i = 0; i < count; ++i) {
             const bool lineEnd = parts_.kc.take(buffer_[i], now, out);
             if (parts_.busy.take(++byteCount_, lineEnd, now)) {
-                if (auto failure = sendFlowControl(master, kXoff)) {
+                if (auto failure = sendFlowControl(master, kc::kXoff)) {
                     return *failure;
                 }
             }
@@ -143,7 +141,7 @@ std::optional<Failure> serveLine(SessionParts parts) {
         now = Clock::now();
         if (parts.busy.release(now)) {
             lastActivity = std::max(lastActivity, now);
-            if (auto failure = sendFlowControl(master, kXon)) {
+            if (auto failure = sendFlowControl(master, kc::kXon)) {
                 return failure;
             }
         }
@@ -160,7 +158,7 @@ std::optional<Failure> serveLine(SessionParts parts) {
         }
     }
     if (parts.busy.releaseAt()) {
-        return sendFlowControl(master, kXon);
+        return sendFlowControl(master, kc::kXon);
     }
     return std::nullopt;
 }

@@ -33,7 +33,7 @@ struct SessionParts {
 // Serves the line until an end signal comes or the line has been idle for
 // exitAfterIdle. A running hold is released before it returns. Fails only
 // when the pseudo-terminal itself fails.
-std::optional<Failure> serveLine(SessionParts parts);
+[[nodiscard]] std::optional<Failure> serveLine(SessionParts parts);
 
 // Writes text to standard output; what cannot be written is dropped.
 void show(const std::string& text);

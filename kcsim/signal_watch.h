@@ -13,7 +13,7 @@ namespace kcsim {
 
 // Blocks the signals and returns the descriptor that becomes readable when
 // one of them comes. Call before any other thread exists.
-Result<posix_io::FileDescriptor> watchEndSignals();
+[[nodiscard]] Result<posix_io::FileDescriptor> watchEndSignals();
 
 // Reads the signal that came; false when there was none after all.
 bool takeEndSignal(int signalFd);

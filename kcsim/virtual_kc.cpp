@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "kc85.h"
+
 namespace kcsim {
 
 namespace {
-
-constexpr std::uint8_t kCarriageReturn = 0x0D;
 
 std::string hex4(unsigned value) {
     char text[8];
@@ -32,12 +32,12 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
     const WriteEvent event = memoryWrite_.take(byte);
     if (event.strayEscape) {
         ++tally_.characters;
-        screen_.draw(kEscape, out);
+        screen_.draw(kc::kEscape, out);
     }
     switch (event.step) {
         case WriteStep::Keystroke:
             keystroke(byte, at, out);
-            return byte == kCarriageReturn;
+            return byte == kc::kEnter;
         case WriteStep::Escape:
             pace_.take(ByteRole::Character, at);
             return false;
@@ -68,7 +68,7 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
 }
 
 void VirtualKc::keystroke(std::uint8_t byte, Clock::time_point at, std::string& out) {
-    const bool lineEnd = byte == kCarriageReturn;
+    const bool lineEnd = byte == kc::kEnter;
     pace_.take(lineEnd ? ByteRole::CarriageReturn : ByteRole::Character, at);
     ++(lineEnd ? tally_.lines : tally_.characters);
     screen_.draw(byte, out);
@@ -106,7 +106,7 @@ void VirtualKc::giveUp(std::string& out) {
             return;
         case MemoryWrite::Phase::AfterEscape:
             ++tally_.characters;
-            screen_.draw(kEscape, out);
+            screen_.draw(kc::kEscape, out);
             return;
         case MemoryWrite::Phase::Header:
             noteWarnings(out);

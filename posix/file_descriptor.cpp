@@ -13,6 +13,11 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
     return *this;
 }
 
+void sleepUntil(clockid_t clock, const timespec& when) {
+    while (::clock_nanosleep(clock, TIMER_ABSTIME, &when, nullptr) == EINTR) {
+    }
+}
+
 int FileDescriptor::close() {
     if (fd_ < 0) {
         return 0;

@@ -2,10 +2,15 @@
 //
 // FileDescriptor owns one descriptor: it is moved, never copied, and closes
 // the descriptor when it goes. Every system call of the programs that a
-// signal can interrupt goes through retryOnEintr, so EINTR is handled in this
-// one place. close() is never retried: on Linux the descriptor is gone even
+// signal can interrupt goes through retryOnEintr, sleepUntil or attemptOnce,
+// so EINTR is looked at in this one place. attemptOnce is for the calls that
+// must not simply be made again: a wait bounded by a deadline, which the
+// deadline's own signal is meant to end and which looks at its clock before
+// it goes on. close() is never retried: on Linux the descriptor is gone even
 // when close reports EINTR.
 #pragma once
+
+#include <time.h>
 
 #include <cerrno>
 #include <cstddef>
@@ -23,6 +28,29 @@ auto retryOnEintr(Call call) {
     }
     return result;
 }
+
+// What one try of a call came to: its result, and the errno it left when it
+// failed (returned -1), else 0.
+template <typename Result>
+struct Attempt {
+    Result result;
+    int error = 0;
+
+    // A signal ended the call before it did anything.
+    bool interrupted() const { return error == EINTR; }
+};
+
+// Calls `call` once, keeping its errno with its result.
+template <typename Call>
+[[nodiscard]] auto attemptOnce(Call call) -> Attempt<decltype(call())> {
+    const auto result = call();
+    return {result, result == -1 ? errno : 0};
+}
+
+// Sleeps until the absolute time `when` on `clock`, however often a signal
+// interrupts the sleep. A time or clock the system does not take ends it at
+// once.
+void sleepUntil(clockid_t clock, const timespec& when);
 
 class FileDescriptor {
   public:

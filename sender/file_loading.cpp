@@ -7,7 +7,7 @@
 #include "kcc_header.h"
 #include "latin1_case.h"
 #include "text_lines.h"
-#include "utf8_text.h"
+#include "utf8.h"
 
 namespace morvale {
 
@@ -22,7 +22,7 @@ void refuseTooLong(Window& window) {
 
 std::string extensionOf(const std::string& path) {
     const std::size_t start = path.size() > 4 ? path.size() - 4 : 0;
-    return kcc::lowerLatin1(std::string_view(path).substr(start));
+    return kc::lowerLatin1(std::string_view(path).substr(start));
 }
 
 void showImageMarker(Window& window, std::string_view marker) {
@@ -48,15 +48,15 @@ bool loadRawImage(AppState& state, Window& window, const std::string& path, std:
 
 bool loadContainer(AppState& state, Window& window, const std::string& path,
                    std::string_view marker) {
-    const auto bytes = readFileStart(path, kcc::kHeaderSize + kLongestImage);
+    const auto bytes = readFileStart(path, kc::kHeaderSize + kLongestImage);
     if (!bytes) {
         return false;
     }
     // A file shorter than its header leaves the rest of the header buffer as
     // it was; the image read after it is then empty.
-    const std::size_t headerRead = std::min(bytes->size(), kcc::kHeaderSize);
+    const std::size_t headerRead = std::min(bytes->size(), kc::kHeaderSize);
     std::copy_n(bytes->begin(), headerRead, state.headerBuffer.begin());
-    const auto header = kcc::readKccHeader(std::span(state.headerBuffer).first(kcc::kHeaderSize));
+    const auto header = kc::readKccHeader(std::span(state.headerBuffer).first(kc::kHeaderSize));
     const std::size_t announced = static_cast<std::size_t>(header->imageLength());
     const std::size_t imageRead = std::min(announced, bytes->size() - headerRead);
 
@@ -90,7 +90,8 @@ bool isImageMarker(std::string_view editorText) {
 }
 
 void loadFile(AppState& state, Window& window) {
-    loadPath(state, window, window.chooseFile(kLoadDialogTitle, kLoadFilter));
+    // A file that does not load has shown why, or changed nothing.
+    static_cast<void>(loadPath(state, window, window.chooseFile(kLoadDialogTitle, kLoadFilter)));
 }
 
 bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
@@ -98,7 +99,7 @@ bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
         refuseTooLong(window);
         return false;
     }
-    if (const auto latin1 = latin1FromUtf8(bytes)) {
+    if (const auto latin1 = kc::latin1FromUtf8(bytes)) {
         window.setText(
             kEditor, editorTextFromFile(
                          {reinterpret_cast<const std::uint8_t*>(latin1->data()), latin1->size()}));

@@ -39,12 +39,12 @@ void loadFile(AppState& state, Window& window);
 // Loads the file at path as loadFile does once the dialog has answered; true
 // when it was loaded. Nothing changes, and false is returned, when the file
 // is missing, empty, unreadable or refused.
-bool loadPath(AppState& state, Window& window, const std::string& path);
+[[nodiscard]] bool loadPath(AppState& state, Window& window, const std::string& path);
 
 // Puts a text file's bytes, read elsewhere, into the editor as loading a text
 // file does (the same size limit and UTF-8 rule); true when they were taken,
 // false, with the window's message and nothing changed, when they are too
 // many.
-bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes);
+[[nodiscard]] bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes);
 
 }  // namespace morvale

@@ -15,11 +15,11 @@ inline constexpr std::int64_t kIsDirectory = -2;
 
 // The size in bytes of the file the path names; kNoSuchFile when nothing of
 // that name exists or the path is empty, kIsDirectory for a directory.
-std::int64_t fileSize(const std::string& path);
+[[nodiscard]] std::int64_t fileSize(const std::string& path);
 
 // Reads up to maxBytes from the start of the file. Nothing when the file
 // cannot be opened or a read fails; fewer bytes when the file is shorter.
-std::optional<std::vector<std::uint8_t>> readFileStart(const std::string& path,
-                                                       std::size_t maxBytes);
+[[nodiscard]] std::optional<std::vector<std::uint8_t>> readFileStart(const std::string& path,
+                                                                     std::size_t maxBytes);
 
 }  // namespace morvale

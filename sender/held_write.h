@@ -36,6 +36,7 @@ enum class HeldWrite {
 
 // Writes the character as text and again after a tick while the write times
 // out with nothing sent. Events of the ticks other than an abort are dropped.
-HeldWrite writeThroughHold(SerialLink& link, Window& window, char c, const HoldRule& rule);
+[[nodiscard]] HeldWrite writeThroughHold(SerialLink& link, Window& window, char c,
+                                         const HoldRule& rule);
 
 }  // namespace morvale

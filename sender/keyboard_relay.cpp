@@ -1,21 +1,15 @@
 #include "keyboard_relay.h"
 
-#include <array>
 #include <string>
 
+#include "kc85.h"
 #include "pause.h"
 
 namespace morvale {
 
 namespace {
 
-// F1 .. F6, BRK, STOP, INS, DEL, CLR, HOME. STOP shares its code with the
-// line's XOFF character and goes out as data all the same.
-constexpr std::array<std::uint8_t, 12> kKeyCodes = {0xF1, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6,
-                                                    0x03, 0x13, 0x1A, 0x1F, 0x01, 0x10};
-
-constexpr std::array<std::string_view, 12> kKeyCaptions = {
-    "F1", "F2", "F3", "F4", "F5", "F6", "BRK", "STOP", "INS", "DEL", "CLR", "HOME"};
+static_assert(kLastKeyButton - kFirstKeyButton + 1 == kc::kSpecialKeys.size());
 
 constexpr int kTicksAfterCharacter = 6;
 
@@ -25,14 +19,14 @@ std::optional<std::uint8_t> keyCode(int controlId) {
     if (controlId < kFirstKeyButton || controlId > kLastKeyButton) {
         return std::nullopt;
     }
-    return kKeyCodes[controlId - kFirstKeyButton];
+    return kc::kSpecialKeys[controlId - kFirstKeyButton].code;
 }
 
 std::string_view keyCaption(int controlId) {
     if (controlId < kFirstKeyButton || controlId > kLastKeyButton) {
         return {};
     }
-    return kKeyCaptions[controlId - kFirstKeyButton];
+    return kc::kSpecialKeys[controlId - kFirstKeyButton].caption;
 }
 
 std::uint8_t commandLineCapital(std::uint8_t latin1) {

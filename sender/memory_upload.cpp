@@ -16,8 +16,7 @@ namespace {
 
 constexpr std::int32_t kPieceSize = 1024;
 constexpr int kTicksAfterEscape = 50;
-constexpr std::uint8_t kEscape = 0x1B;
-constexpr std::int32_t kUploadHeaderSize = 6;
+constexpr auto kUploadHeaderSize = static_cast<std::int32_t>(kc::kMemoryWriteHeaderSize);
 
 std::optional<std::int32_t> askTargetAddress(const AppState& state, Window& window) {
     const auto answer =
@@ -176,8 +175,8 @@ bool startProgram(AppState& state, Window& window, SerialLink& link, std::int32_
         return false;
     }
     const auto field = hexField16(address);
-    const std::uint8_t escape[] = {kEscape};
-    const std::uint8_t start[] = {'U', field[0], field[1]};
+    const std::uint8_t escape[] = {kc::kEscape};
+    const std::uint8_t start[] = {kc::kStartProgram, field[0], field[1]};
     const auto whole = [&](std::span<const std::uint8_t> bytes) {
         const WriteResult result = link.writeBytes(bytes);
         return !result.failed && result.written == static_cast<std::int32_t>(bytes.size());
@@ -205,8 +204,8 @@ void uploadImage(AppState& state, Window& window, SerialLink& link) {
     auto& header = state.headerBuffer;
     const auto addressField = hexField16(*address);
     const auto lengthField = hexField16(state.dataLength);
-    header[0] = kEscape;
-    header[1] = 'T';
+    header[0] = kc::kEscape;
+    header[1] = kc::kMemoryWrite;
     header[2] = addressField[0];
     header[3] = addressField[1];
     header[4] = lengthField[0];

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "kc85.h"
 #include "serial_link.h"
 #include "transfer_plan.h"
 #include "window.h"
@@ -22,7 +23,7 @@
 namespace morvale {
 
 // The KC's ROM starts here; nothing may be written from it on.
-inline constexpr std::int32_t kRomStart = 0xE000;
+using kc::kRomStart;
 
 // When a carriage return has gone out since the last upload, first tells
 // the user to reset the KC (in a message box), then asks for the target

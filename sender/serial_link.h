@@ -27,7 +27,7 @@ inline constexpr LineSettings kUploadLine{1200, 0, 8, 1.0f, 3, 1024, 1024};
 // The line time of one character: start bit, data bits, parity bit, stop bits.
 std::chrono::nanoseconds characterTime(const LineSettings& settings);
 
-struct WriteResult {
+struct [[nodiscard]] WriteResult {
     std::int32_t written = 0;  // bytes that left the computer
     bool failed = false;       // the device reported an error (gone, EIO); not a time-out
 };
@@ -38,7 +38,7 @@ class SerialLink {
 
     // Opens the port by name ("COM1" .. "COM4") and sets the line. On
     // success a port open before is closed; on failure it stays open.
-    virtual bool open(std::string_view portName, const LineSettings& settings) = 0;
+    [[nodiscard]] virtual bool open(std::string_view portName, const LineSettings& settings) = 0;
     // Writes the bytes and returns when they have left, or when the write
     // time-out (100 ms per byte plus 10 ms) has run out, with the count sent
     // by then. Nothing is sent, and 0 returned, when no port is open.

@@ -2,7 +2,7 @@
 
 #include <time.h>
 
-#include <cerrno>
+#include "file_descriptor.h"
 
 namespace morvale::console {
 
@@ -40,8 +40,7 @@ Event ConsoleWindow::waitEventUntil(Clock::time_point deadline) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
     const timespec until{static_cast<time_t>(seconds.count()),
                          static_cast<long>((sinceEpoch - seconds) / std::chrono::nanoseconds(1))};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
+    posix_io::sleepUntil(CLOCK_MONOTONIC, until);
     return stopRequested_() ? Event::control(kSendButton) : Event::none();
 }
 

@@ -6,14 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include "utf8.h"
+
 namespace morvale::console {
 
 // The Latin-1 bytes of an argument written in UTF-8; an argument that is not
 // UTF-8 at all is taken as Latin-1 already. Nothing when it holds a
-// character that Latin-1 lacks.
-std::optional<std::string> latin1FromArgument(std::string_view argument);
+// character that Latin-1 lacks (a surrogate among them).
+[[nodiscard]] std::optional<std::string> latin1FromArgument(std::string_view argument);
 
 // Latin-1 text in UTF-8, for messages.
-std::string latin1ToUtf8(std::string_view latin1);
+using kc::latin1ToUtf8;
 
 }  // namespace morvale::console

@@ -4,9 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
+#include "file_descriptor.h"
 #include "interrupt.h"
 
 namespace morvale::console {
@@ -27,13 +27,11 @@ std::string minutesAndSeconds(std::chrono::nanoseconds time) {
 
 // Unlike posix_io::writeAll it never waits for a full output: it runs
 // under the lock the sending thread takes for every write.
-void writeAll(int fd, const std::string& text) {
+void writeUnlessFull(int fd, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t n = posix_io::retryOnEintr(
+            [&] { return ::write(fd, text.data() + done, text.size() - done); });
         if (n <= 0) {
             return;  // a progress line is not worth failing for
         }
@@ -89,7 +87,7 @@ void ProgressLine::finish() {
     thread_.join();
     std::lock_guard lock(mutex_);
     draw();
-    writeAll(fd_, "\n");
+    writeUnlessFull(fd_, "\n");
     setLineOpen(false);
 }
 
@@ -122,7 +120,7 @@ void ProgressLine::draw() {
         line.append(drawnWidth_ - width, ' ');
     }
     drawnWidth_ = width;
-    writeAll(fd_, "\r" + line);
+    writeUnlessFull(fd_, "\r" + line);
 }
 
 }  // namespace morvale::console

@@ -15,7 +15,7 @@ class WatchedLink final : public SerialLink {
   public:
     WatchedLink(SerialLink& link, ProgressLine& progress) : link_(link), progress_(progress) {}
 
-    bool open(std::string_view portName, const LineSettings& settings) override;
+    [[nodiscard]] bool open(std::string_view portName, const LineSettings& settings) override;
     WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
     void close() override { link_.close(); }
     bool isOpen() const override { return link_.isOpen(); }

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "utf8_text.h"
+#include "utf8.h"
 
 namespace morvale {
 namespace {
@@ -48,7 +48,7 @@ std::string deviceHint(const PortDevice& port) {
 std::string systemReason(int error) {
     const std::string reason = std::strerror(error);
     const auto latin1 =
-        latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
+        kc::latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
     return latin1 ? *latin1 : reason;
 }
 

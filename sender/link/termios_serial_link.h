@@ -4,15 +4,8 @@
 // read-write without becoming the controlling terminal and without blocking
 // on carrier; nothing is created. The port is held exclusively by an flock
 // (which stops every other opener, root included) and TIOCEXCL. Then the line
-// is set from scratch, since termios settings outlive a close: raw, the
-// requested speed, character size, parity and stop bits, receiver on, modem
-// status ignored, and the handshake mode. Mode 3, the one the sender uses, is
-// XON/XOFF both ways with DC1 (0x11) and DC3 (0x13); RTS/CTS and the modem
-// lines stay as the port had them, and so does HUPCL. Linux has no settable
-// XON/XOFF limits and no driver buffer request, so the buffer sizes have no
-// effect: the kernel's thresholds apply. An XOFF left over from an earlier
-// user, which the kernel keeps across closes, is cleared. Only a port that is
-// fully set up takes the place of the one open before.
+// is set from scratch (line_setup.h). Only a port that is fully set up takes
+// the place of the one open before.
 //
 // Who honours an XOFF is chosen at open (flow_control.h). Where the kernel
 // cannot, IXON is turned off (IXOFF stays) and the link keeps the flow itself:
@@ -29,20 +22,16 @@
 // Write: synchronous. A write returns once its bytes have left the computer,
 // that is once the transmitter is empty, or when the write time-out of 100 ms
 // per byte plus 10 ms (monotonic clock) has run out; a hold keeps that clock
-// running. The driver is handed at most 16 bytes at a time and topped up as
-// its queue (TIOCOUTQ) drains, so an XOFF from the KC stops the flow within a
-// few characters even on adapters whose chips keep sending what they already
-// hold. Once the queue is empty and the last byte can have gone out, the line
-// status (TIOCSERGETLSR) is asked every quarter millisecond until the
-// transmitter is empty: the kernel's own wait (tcdrain) looks only on its
-// timer tick and comes back up to a few milliseconds late. A driver that does
-// not answer the line status, or does not show the transmitter empty at
-// open, gets tcdrain, which has no time-out of its own: a timer signal to the
-// link's thread (deadlineSignal(), handler without SA_RESTART, left unblocked
-// there) interrupts it at the deadline and every millisecond after, so one
-// arriving just before tcdrain starts cannot leave it hanging. At the
-// time-out what is still queued is discarded and the count actually sent
-// returned.
+// running. It goes in two stages. First the bytes are handed to the driver a
+// share at a time, topped up as the share drains (in_flight.h). Then, once
+// the queue is empty and the last byte can have gone out, the drain wait: the
+// line status (TIOCSERGETLSR) is asked every quarter millisecond until the
+// transmitter is empty, since the kernel's own wait (tcdrain) looks only on
+// its timer tick and comes back up to a few milliseconds late. A driver that
+// does not answer the line status, or does not show the transmitter empty at
+// open, gets tcdrain, bounded by a timer signal to the link's thread
+// (deadline_timer.h). At the time-out what is still queued is discarded and
+// the count actually sent returned.
 //
 // Failures are results, never exceptions. Each failed open, and the first
 // failed write of each open port, is reported as one line to a diagnostic
@@ -54,22 +43,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "deadline_timer.h"
 #include "diagnostic_sink.h"
 #include "flow_control.h"
+#include "line_setup.h"
 #include "port_device.h"
 
 #include "serial_link.h"
 
-struct termios;
-
 namespace morvale {
-
-// The signal that bounds waits in a write: the first real-time signal after
-// those the C library keeps for itself, plus two.
-int deadlineSignal();
 
 class TermiosSerialLink final : public SerialLink {
   public:
@@ -84,13 +70,13 @@ class TermiosSerialLink final : public SerialLink {
     // name stands for no device, the device is missing, not a terminal,
     // refused or in use, or the line settings cannot be read or set; then
     // nothing new is open and a port open before stays open and unchanged.
-    bool open(std::string_view portName, const LineSettings& settings) override;
+    [[nodiscard]] bool open(std::string_view portName, const LineSettings& settings) override;
     // Writes synchronously (see above). written counts the bytes that left;
     // fewer than asked after a time-out. failed is set when the device
     // reported an error (it is gone, EIO); written then counts what the
     // driver took before it. Nothing happens, and 0 is returned, when no port
     // is open or the block is empty.
-    WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
+    [[nodiscard]] WriteResult writeBytes(std::span<const std::uint8_t> bytes) override;
     // Releases the exclusive hold and closes the device; does nothing when no
     // port is open. Cannot fail.
     void close() override;
@@ -105,10 +91,24 @@ class TermiosSerialLink final : public SerialLink {
     // value when the device has failed.
     int readFlowBytes();
     // Waits until when; with the link's own flow control, a byte arriving
-    // ends the wait early. 0, or the errno value when the device has failed.
+    // ends the wait early, and a signal does always. 0, or the errno value
+    // when the device has failed.
     int waitUntil(std::int64_t when);
 
-    class DeadlineTimer;
+    // The stages of one write. Each turn of the write's loop ends in one of
+    // them: nothing when the loop is to go round again, else the write's
+    // result.
+    struct Write;
+    // Hands the driver its next share of bytes, or waits while the KC holds
+    // the line or a share is still on its way.
+    std::optional<WriteResult> handOver(Write& write, std::int64_t now, int queued);
+    // Waits until the last byte has left: its line time, the line status,
+    // or tcdrain.
+    std::optional<WriteResult> drain(Write& write, std::int64_t now, int queued);
+    // Round again after a wait, unless the wait found the device failed.
+    std::optional<WriteResult> afterWait(const Write& write, int error);
+    // Reports the first failure of the port and gives the write's result.
+    WriteResult failed(const Write& write, int error);
 
     DiagnosticSink diagnostics_;
     int fd_ = -1;  // the port slot
@@ -122,10 +122,5 @@ class TermiosSerialLink final : public SerialLink {
     enum class LineStatus { Answers, Silent } lineStatus_ = LineStatus::Silent;  // TIOCSERGETLSR
     std::unique_ptr<DeadlineTimer> drainTimer_;  // bounds tcdrain; made at its first use
 };
-
-// The terminal settings that open writes to a port whose present settings
-// are port. False, leaving line undefined, when Linux has no setting for the
-// speed, the character size or the parity code.
-bool makeLineTermios(const ::termios& port, const LineSettings& settings, ::termios& line);
 
 }  // namespace morvale

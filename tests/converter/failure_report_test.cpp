@@ -6,7 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "failure_report.h"
+#include "failure.h"
 #include "kcc_bytes.h"
 #include "kccstrip_process.h"
 #include "scratch_dir.h"

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "file_name_case.h"
 #include "output_path.h"
 
 namespace {
@@ -33,18 +32,6 @@ TEST(OutputPath, LowersAUtf8NameByCharactersAndAnyOtherByBytes) {
     EXPECT_EQ(outputPathFor("\xC4RGER.KCC"), "\xE4rger.bin");          // Latin-1
     EXPECT_EQ(outputPathFor("\xD7\xC3.KCC"), "\xF7\xE3.bin");          // 0xC3 with no follower
     EXPECT_EQ(outputPathFor("\xC3\x84\xC4.KCC"), "\xE3\x84\xE4.bin");  // partly UTF-8
-}
-
-TEST(Utf8, RejectsMalformedSequences) {
-    for (const char* valid : {"", "abc", "\xC3\x84", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-                              "\xED\x9F\xBF", "\xF4\x8F\xBF\xBF"}) {
-        EXPECT_TRUE(kccstrip::isValidUtf8(valid)) << valid;
-    }
-    for (const char* invalid :
-         {"\x80", "\xC3", "\xC3\x41", "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
-          "\xE2\x82", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xFF"}) {
-        EXPECT_FALSE(kccstrip::isValidUtf8(invalid)) << invalid;
-    }
 }
 
 TEST(OutputPath, ReplacesEveryKccInTheFileNameButNoneInDirectories) {

@@ -57,7 +57,7 @@ TEST(KcsimWithKcsend, ShowsAListingLineByLine) {
 TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {
     const std::string sent = readFile(TEST_DATA_DIR "/BINLOAD.KCC");
     const std::vector<std::uint8_t> kcc(sent.begin(), sent.end());
-    const auto header = kcc::readKccHeader(kcc);
+    const auto header = kc::readKccHeader(kcc);
     ASSERT_TRUE(header);
     const ScratchDir dir;
     KcsimProcess kcsim({"--save", dir / "saved"});
@@ -66,9 +66,9 @@ TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {
     kcsim.interrupt();
 
     const std::string saved = readFile(dir / "saved/upload1.kcc");
-    ASSERT_GE(saved.size(), kcc::kHeaderSize);
+    ASSERT_GE(saved.size(), kc::kHeaderSize);
     EXPECT_EQ(saved.substr(17, 4), sent.substr(17, 4)) << "load and end address";
-    EXPECT_EQ(saved.substr(kcc::kHeaderSize), sent.substr(kcc::kHeaderSize, header->imageLength()));
+    EXPECT_EQ(saved.substr(kc::kHeaderSize), sent.substr(kc::kHeaderSize, header->imageLength()));
 }
 
 }  // namespace

@@ -104,10 +104,10 @@ TEST(Kcsim, BusyKcStillGetsTheWholeListingFromTheSender) {
 TEST(Kcsim, SavesAnUploadAsAKccFileWithTheImageSentAndDumpsTheMemory) {
     const std::string sent = readFile(TEST_DATA_DIR "/BINLOAD.KCC");
     const Bytes kcc(sent.begin(), sent.end());
-    const auto header = kcc::readKccHeader(kcc);
+    const auto header = kc::readKccHeader(kcc);
     ASSERT_TRUE(header);
-    const Bytes image(kcc.begin() + kcc::kHeaderSize,
-                      kcc.begin() + kcc::kHeaderSize + header->imageLength());
+    const Bytes image(kcc.begin() + kc::kHeaderSize,
+                      kcc.begin() + kc::kHeaderSize + header->imageLength());
     const ScratchDir dir;
     {
         KcsimProcess kcsim(
@@ -132,11 +132,11 @@ TEST(Kcsim, SavesAnUploadAsAKccFileWithTheImageSentAndDumpsTheMemory) {
 
     const std::string saved = readFile(dir / "saved/upload1.kcc");
     const Bytes savedBytes(saved.begin(), saved.end());
-    const auto savedHeader = kcc::readKccHeader(savedBytes);
+    const auto savedHeader = kc::readKccHeader(savedBytes);
     ASSERT_TRUE(savedHeader);
     EXPECT_EQ(savedHeader->loadAddress, header->loadAddress);
     EXPECT_EQ(savedHeader->endAddress, header->endAddress);
-    EXPECT_EQ(Bytes(savedBytes.begin() + kcc::kHeaderSize, savedBytes.end()), image);
+    EXPECT_EQ(Bytes(savedBytes.begin() + kc::kHeaderSize, savedBytes.end()), image);
 
     const std::string memory = readFile(dir / "memory");
     ASSERT_EQ(memory.size(), 0x10000u);

@@ -7,7 +7,6 @@
 #include "file_reading.h"
 #include "scratch_dir.h"
 #include "sender_fixture.h"
-#include "utf8_text.h"
 
 namespace morvale::testing {
 namespace {
@@ -75,19 +74,6 @@ TEST(FileReading, AFileThatTellsNoSizeIsReadAsItComesUpToTheLimit) {
     ASSERT_TRUE(zeros);
     EXPECT_EQ(zeros->size(), 200'000u);
     EXPECT_EQ(std::count(zeros->begin(), zeros->end(), 0), 200'000);
-}
-
-TEST(Utf8Text, OnlyValidUtfEightWithAMultiByteSequenceCounts) {
-    const auto convert = [](std::string_view text) {
-        return latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    };
-    EXPECT_FALSE(convert("plain ASCII"));
-    EXPECT_FALSE(convert("\xC0\xAF"));          // overlong '/'
-    EXPECT_FALSE(convert("\xED\xA0\x80"));      // a surrogate
-    EXPECT_FALSE(convert("\xF4\x90\x80\x80"));  // beyond U+10FFFF
-    EXPECT_FALSE(convert("\xC3"));              // cut short
-    EXPECT_EQ(convert("\xC3\xBF\xC4\x80\xF0\x9F\x98\x80"), "\xFF??");
-    EXPECT_EQ(convert("\xEF\xBB\xBF"), "");
 }
 
 }  // namespace

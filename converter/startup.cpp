@@ -1,7 +1,12 @@
-#include "usage.h"
+#include "startup.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <string_view>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "version.h"
 
@@ -31,6 +36,18 @@ int print(const char* text) {
 }
 
 }  // namespace
+
+void prepareStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // open takes the lowest free number, which is fd.
+            if (::open("/dev/null", O_RDWR) < 0) {
+                break;
+            }
+        }
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 std::optional<int> answerInfoOption(int argc, char** argv) {
     if (argc != 2) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "kcc_header.h"
 
@@ -35,7 +37,7 @@ TEST(KccHeader, ReadsAddressesLeastSignificantByteFirstAndLengthNeverNegative) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.bytes));
         const auto header =
-            kcc::readKccHeader(headerWith(c.bytes[0], c.bytes[1], c.bytes[2], c.bytes[3]));
+            kc::readKccHeader(headerWith(c.bytes[0], c.bytes[1], c.bytes[2], c.bytes[3]));
         ASSERT_TRUE(header);
         EXPECT_EQ(header->loadAddress, c.load);
         EXPECT_EQ(header->endAddress, c.end);
@@ -52,14 +54,33 @@ TEST(KccHeader, StartAddressOnlyWithThreeAddresses) {
           {3, 0x1234},
           {4, 0x1234}}) {
         bytes[16] = count;
-        EXPECT_EQ(kcc::readKccHeader(bytes)->start(), start) << int{count};
+        EXPECT_EQ(kc::readKccHeader(bytes)->start(), start) << int{count};
     }
 }
 
 TEST(KccHeader, NeedsAWholeHeader) {
     const std::array<std::uint8_t, 127> shortHeader{};
-    EXPECT_FALSE(kcc::readKccHeader(shortHeader));
-    EXPECT_FALSE(kcc::readKccHeader({}));
+    EXPECT_FALSE(kc::readKccHeader(shortHeader));
+    EXPECT_FALSE(kc::readKccHeader({}));
+}
+
+// The name in capitals, cut or padded to eight, then the type and the two
+// addresses; every other byte zero.
+TEST(KccHeader, IsMadeAsTheKcWritesOne) {
+    const struct {
+        const char* name;
+        std::string_view nameField;
+    } cases[] = {{"upload1", "UPLOAD1 "}, {"upload123", "UPLOAD12"}, {"", "        "}};
+    for (const auto& c : cases) {
+        const auto header = kc::makeKccHeader(c.name, {0x0300, 0xE000});
+        std::array<std::uint8_t, 128> expected{};
+        std::copy(c.nameField.begin(), c.nameField.end(), expected.begin());
+        std::copy_n("KCC", 3, expected.begin() + 8);
+        expected[16] = 2;
+        expected[18] = 0x03;
+        expected[20] = 0xE0;
+        EXPECT_EQ(header, expected) << c.name;
+    }
 }
 
 }  // namespace

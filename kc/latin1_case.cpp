@@ -1,6 +1,6 @@
 #include "latin1_case.h"
 
-namespace kcc {
+namespace kc {
 
 namespace {
 
@@ -35,4 +35,4 @@ std::string upperLatin1(std::string_view text) {
     return mapBytes(text, [](std::uint8_t b) { return upperLatin1(b); });
 }
 
-}  // namespace kcc
+}  // namespace kc

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace kcc {
+namespace kc {
 
 // A-Z and 0xC0-0xDE are raised by 0x20; every other byte stays.
 std::uint8_t lowerLatin1(std::uint8_t byte);
@@ -20,4 +20,4 @@ std::uint8_t upperLatin1(std::uint8_t byte);
 std::string lowerLatin1(std::string_view text);
 std::string upperLatin1(std::string_view text);
 
-}  // namespace kcc
+}  // namespace kc

@@ -4,8 +4,8 @@
 
 namespace {
 
-using kcc::lowerLatin1;
-using kcc::upperLatin1;
+using kc::lowerLatin1;
+using kc::upperLatin1;
 
 // The capitals are A to Z and 0xC0 to 0xDE, the multiplication sign among
 // them; the small letters a to z and 0xE0 to 0xFF: the division sign goes to
