@@ -18,6 +18,9 @@ std::optional<Command> commandNamed(std::string_view word) {
     if (word == "upload") {
         return Command::Upload;
     }
+    if (word == "ports") {
+        return Command::Ports;
+    }
     return std::nullopt;
 }
 
@@ -91,7 +94,8 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         if (!command) {
             command = commandNamed(arg);
             if (!command) {
-                return UsageError{"unknown command '" + arg + "'; use type, key, text or upload"};
+                return UsageError{"unknown command '" + arg +
+                                  "'; use type, key, text, upload or ports"};
             }
             continue;
         }
@@ -99,7 +103,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     if (!command) {
-        return UsageError{"no command given; use type, key, text or upload"};
+        return UsageError{"no command given; use type, key, text, upload or ports"};
     }
     options.command = *command;
     if (options.keepCase && *command != Command::Type) {
@@ -126,6 +130,11 @@ Arguments parseArguments(const std::vector<std::string>& args) {
                 return UsageError{"upload needs a file; its name tells the kind of image"};
             }
             break;
+        case Command::Ports:
+            if (!options.operands.empty()) {
+                return UsageError{"ports takes no operands"};
+            }
+            break;
     }
     return options;
 }
@@ -135,6 +144,7 @@ std::string usageText() {
            "       kcsend [-p PORT] key NAME...\n"
            "       kcsend [-p PORT] text FILE\n"
            "       kcsend [-p PORT] upload FILE [-a ADDRESS]\n"
+           "       kcsend ports\n"
            "Sends to a KC 85 over the serial line, as the Morvale window does.\n"
            "\n"
            "  type TEXT...     type a command (words joined by single spaces, in capitals)\n"
@@ -142,9 +152,11 @@ std::string usageText() {
            "  key NAME...      press KC keys: F1 to F6, BRK, STOP, INS, DEL, CLR, HOME\n"
            "  text FILE        type a listing with the window's pauses; - reads standard input\n"
            "  upload FILE      upload a .bin, .kcc or .kcb image into the KC's memory\n"
+           "  ports            list COM1 to COM4 and the other serial devices\n"
            "\n"
-           "  -p, --port PORT      COM1 to COM4 (MORVALE_COM1 to MORVALE_COM4 name their\n"
-           "                       devices) or a device path; default COM2\n"
+           "  -p, --port PORT      COM1 to COM4 as kcsend ports lists them (MORVALE_COM1 to\n"
+           "                       MORVALE_COM4 fix their devices), or a device path;\n"
+           "                       default COM2\n"
            "  -a, --address ADDR   upload's target address in hexadecimal; default the\n"
            "                       image's load address, 200 for a .bin image\n"
            "      --keep-case      type the text as given, not in capitals\n"

@@ -2,6 +2,7 @@
 //
 //   kcsend [OPTIONS] type TEXT...        kcsend [OPTIONS] key NAME...
 //   kcsend [OPTIONS] text FILE           kcsend [OPTIONS] upload FILE [-a ADDRESS]
+//   kcsend ports
 //
 // Options may stand before or after the command word, up to "--"; for type,
 // everything from the first word of the text on is text, so that a command
@@ -15,7 +16,7 @@
 
 namespace morvale::console {
 
-enum class Command { Type, Key, Text, Upload };
+enum class Command { Type, Key, Text, Upload, Ports };
 enum class ProgressMode { Auto, Always, Quiet };
 
 struct Options {

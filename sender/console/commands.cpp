@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "keyboard_relay.h"
 #include "latin1_arguments.h"
 #include "memory_upload.h"
+#include "port_list.h"
 #include "progress_line.h"
 #include "sender.h"
 #include "text_transfer.h"
@@ -132,6 +134,9 @@ class Run {
                 return text();
             case Command::Upload:
                 return upload();
+            case Command::Ports:
+                std::fputs(portList().c_str(), stdout);
+                return {};
         }
         return {};
     }
