@@ -24,7 +24,8 @@ std::string whatItIs(const SerialDevice& device) {
     if (!isUsbAdapter(device)) {
         return "on-board UART";
     }
-    std::string what = chipOfDriver(device.driver) + " USB adapter";
+    const std::string chip = chipOfDriver(device.driver);
+    std::string what = (chip.empty() ? "" : chip + " ") + "USB adapter";
     if (!device.usbPath.empty()) {
         what += " at " + device.usbPath.substr(0, device.usbPath.find(':'));
     }

@@ -17,7 +17,8 @@ std::string portDescription(const PortDevice& port) {
         return port.path;
     }
     if (isUsbAdapter(*device)) {
-        return port.path + kDash + chipOfDriver(device->driver) + " (USB)";
+        const std::string chip = chipOfDriver(device->driver);
+        return port.path + kDash + (chip.empty() ? "USB-Adapter" : chip + " (USB)");
     }
     return port.path + kDash + "eingebaute Schnittstelle";
 }

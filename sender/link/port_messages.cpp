@@ -30,9 +30,13 @@ std::string systemReason(int error) {
     return latin1 ? *latin1 : reason;
 }
 
+// " CH340", or nothing when neither the id nor the driver tells the chip.
 std::string adapterChip(const AdapterWithoutTty& adapter) {
-    const std::string chip = chipOfUsbId(adapter.usbId);
-    return chip.empty() ? chipOfDriver(adapter.boundTo) : chip;
+    std::string chip = chipOfUsbId(adapter.usbId);
+    if (chip.empty() && isAdapterDriver(adapter.boundTo)) {
+        chip = chipOfDriver(adapter.boundTo);
+    }
+    return chip.empty() ? chip : " " + chip;
 }
 
 // "COM2", "COM2 and COM3", "COM1, COM2 and COM3"; with their devices in
@@ -78,7 +82,7 @@ std::string whereTheAdapterIs(const PortDevice& port) {
 
 std::string whereTheAdapterIsNotice(const PortDevice& port) {
     if (!port.ports.adaptersWithoutTty.empty()) {
-        return "der USB-Adapter " + adapterChip(port.ports.adaptersWithoutTty.front()) +
+        return "der USB-Adapter" + adapterChip(port.ports.adaptersWithoutTty.front()) +
                " hat kein Ger\xE4t, vielleicht hat ihn der Braille-Dienst brltty \xFC"
                "bernommen (Paket brltty entfernen)";
     }
@@ -176,7 +180,7 @@ std::string flowTakeOverMessage(const PortDevice& port, const std::string& drive
 }
 
 std::string adapterWithoutTtyMessage(const AdapterWithoutTty& adapter) {
-    return "the USB adapter " + adapterChip(adapter) + " (" + adapter.usbId + ") at " +
+    return "the USB adapter" + adapterChip(adapter) + " (" + adapter.usbId + ") at " +
            adapter.usbPath +
            " has no serial device; a braille display service (brltty) may have taken it: "
            "remove the package brltty or its udev rule";

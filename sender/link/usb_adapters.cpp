@@ -10,13 +10,12 @@ struct Named {
     std::string_view chip;
 };
 
-constexpr std::array<Named, 6> kDrivers{{
+constexpr std::array<Named, 5> kDrivers{{
     {"ch341", "CH340"},
     {"ftdi_sio", "FTDI"},
     {"pl2303", "PL2303"},
     {"cp210x", "CP210x"},
     {"cdc_acm", "CDC-ACM"},
-    {"usbserial_generic", "USB"},
 }};
 
 constexpr std::array<Named, 9> kUsbIds{{
@@ -47,9 +46,6 @@ bool isAdapterDriver(std::string_view driver) {
 }
 
 std::string chipOfDriver(std::string_view driver) {
-    if (driver.empty()) {
-        return "USB";
-    }
     const std::string_view chip = lookUp(driver, kDrivers);
     return std::string(chip.empty() ? driver : chip);
 }

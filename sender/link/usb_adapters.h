@@ -15,7 +15,7 @@ namespace morvale {
 // Whether driver is one of the USB serial drivers ("ch341", "cdc_acm").
 bool isAdapterDriver(std::string_view driver);
 // The chip a driver serves ("CH340" for ch341); the driver's own name when
-// it is not one of them, "USB" when it is empty.
+// it is not one of them, empty when it is empty.
 std::string chipOfDriver(std::string_view driver);
 // The chip of a USB id "vvvv:pppp" ("1a86:7523" is a CH340); empty when the
 // id is no known serial adapter's.

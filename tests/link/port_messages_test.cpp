@@ -94,10 +94,15 @@ TEST(OpenFailure, SaysWhatIsWrongAndWhatToDo) {
 }
 
 TEST(PortDescription, NamesTheDeviceAndWhatItIs) {
-    const SerialSystem system{{{"ttyS0", "serial8250", true, ""}, adapter("ttyUSB0", "1-1")}, {}};
+    const SerialSystem system{{{"ttyS0", "serial8250", true, ""},
+                               adapter("ttyUSB0", "1-1"),
+                               {"ttyACM0", "", false, "1-2:1.0"}},
+                              {}};
     EXPECT_EQ(portDescription(comPort(1, system)), "/dev/ttyS0 \x96 eingebaute Schnittstelle");
     EXPECT_EQ(portDescription(comPort(2, system)), "/dev/ttyUSB0 \x96 CH340 (USB)");
-    EXPECT_EQ(portDescription(comPort(3, system)), "kein Ger\xE4t");
+    EXPECT_EQ(portDescription(comPort(3, system)), "/dev/ttyACM0 \x96 USB-Adapter")
+        << "no driver holds it";
+    EXPECT_EQ(portDescription(comPort(4, system)), "kein Ger\xE4t");
     EXPECT_EQ(portDescription(fixedPort("/dev/pts/3")), "/dev/pts/3 \x96 aus MORVALE_COM2");
 }
 
