@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "german_qt_texts.h"
+#include "port_description.h"
 #include "qt_window.h"
 #include "sender.h"
 #include "termios_serial_link.h"
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
     }
     morvale::TermiosSerialLink link;
     morvale::QtWindow window;
+    window.describePorts([](int menuId) {
+        return morvale::portDescription(morvale::portDevice("COM" + std::to_string(menuId)));
+    });
     morvale::Sender sender(window, link);
     sender.run();
     return 0;

@@ -22,6 +22,9 @@ std::optional<Command> commandNamed(std::string_view word) {
     if (word == "run") {
         return Command::Run;
     }
+    if (word == "ports") {
+        return Command::Ports;
+    }
     return std::nullopt;
 }
 
@@ -151,7 +154,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             command = commandNamed(arg);
             if (!command) {
                 return UsageError{"unknown command '" + arg +
-                                  "'; use type, key, text, upload or run"};
+                                  "'; use type, key, text, upload, run or ports"};
             }
             continue;
         }
@@ -159,7 +162,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     if (!command) {
-        return UsageError{"no command given; use type, key, text, upload or run"};
+        return UsageError{"no command given; use type, key, text, upload, run or ports"};
     }
     options.command = *command;
     if (options.keepCase && *command != Command::Type) {
@@ -201,6 +204,11 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             }
             break;
         }
+        case Command::Ports:
+            if (!options.operands.empty()) {
+                return UsageError{"ports takes no operands"};
+            }
+            break;
     }
     return options;
 }
@@ -211,6 +219,7 @@ std::string usageText() {
            "       kcsend [-p PORT] text [PAUSES] FILE\n"
            "       kcsend [-p PORT] upload [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
            "       kcsend [-p PORT] run [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
+           "       kcsend ports\n"
            "Sends to a KC 85 over the serial line, as the Morvale window does.\n"
            "\n"
            "  type TEXT...     type a command (words joined by single spaces, in capitals)\n"
@@ -219,9 +228,11 @@ std::string usageText() {
            "  text FILE        type a listing with the window's pauses; - reads standard input\n"
            "  upload FILE      upload a .bin, .kcc or .kcb image into the KC's memory\n"
            "  run FILE         upload it and start it at the KCC header's start address\n"
+           "  ports            list COM1 to COM4 and the other serial devices\n"
            "\n"
-           "  -p, --port PORT      COM1 to COM4 (MORVALE_COM1 to MORVALE_COM4 name their\n"
-           "                       devices) or a device path; default COM2\n"
+           "  -p, --port PORT      COM1 to COM4 as kcsend ports lists them (MORVALE_COM1 to\n"
+           "                       MORVALE_COM4 fix their devices), or a device path;\n"
+           "                       default COM2\n"
            "  -a, --address ADDR   upload's target address in hexadecimal; default the\n"
            "                       image's load address, 200 for a .bin image\n"
            "  -s, --start ADDR     start the uploaded program there (hexadecimal)\n"

@@ -3,6 +3,7 @@
 //   kcsend [OPTIONS] type TEXT...        kcsend [OPTIONS] key NAME...
 //   kcsend [OPTIONS] text FILE           kcsend [OPTIONS] upload FILE [-a ADDRESS]
 //   kcsend [OPTIONS] run FILE [-a ADDRESS] [-s START]
+//   kcsend ports
 //
 // Options may stand before or after the command word, up to "--"; for type,
 // everything from the first word of the text on is text, so that a command
@@ -18,7 +19,7 @@
 
 namespace morvale::console {
 
-enum class Command { Type, Key, Text, Upload, Run };
+enum class Command { Type, Key, Text, Upload, Run, Ports };
 enum class ProgressMode { Auto, Always, Quiet };
 
 struct Options {

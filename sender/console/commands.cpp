@@ -16,6 +16,7 @@
 #include "keyboard_relay.h"
 #include "latin1_arguments.h"
 #include "memory_upload.h"
+#include "port_list.h"
 #include "progress_line.h"
 #include "sender.h"
 #include "text_transfer.h"
@@ -135,6 +136,9 @@ class Run {
             case Command::Upload:
             case Command::Run:
                 return upload();
+            case Command::Ports:
+                std::fputs(portList().c_str(), stdout);
+                return {};
         }
         return {};
     }

@@ -2,12 +2,11 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <array>
-#include <climits>
 #include <cstdlib>
-#include <memory>
+
+#include "sysfs_reading.h"
 
 namespace morvale {
 namespace {
@@ -21,27 +20,37 @@ constexpr std::array<std::string_view, 6> kKernelDrivers{
 constexpr unsigned kFirstPtyMajor = 136;
 constexpr unsigned kLastPtyMajor = 143;
 
-std::string driverName(const std::string& link) {
-    std::array<char, PATH_MAX> target{};
-    const ssize_t n = ::readlink(link.c_str(), target.data(), target.size() - 1);
-    if (n <= 0) {
-        return {};
-    }
-    const std::string_view path(target.data(), static_cast<std::size_t>(n));
-    const auto slash = path.find_last_of('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 bool exists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0;
+}
+
+// The choice for the device at path, with its status when it could be had.
+FlowChoice chooseFor(const struct stat* info, const std::string& path,
+                     const std::string& sysfsRoot) {
+    FlowChoice choice;
+    if (info != nullptr && major(info->st_rdev) >= kFirstPtyMajor &&
+        major(info->st_rdev) <= kLastPtyMajor) {
+        choice.driver = "pseudo-terminal";
+    } else {
+        const std::string real = resolvedPath(path);
+        const std::string_view device = real.empty() ? std::string_view(path) : real;
+        choice = flowChoiceForTty(device.substr(device.find_last_of('/') + 1), sysfsRoot);
+    }
+    if (const char* override = std::getenv("MORVALE_FLOW")) {
+        const std::string_view keeper(override);
+        if (keeper == "kernel" || keeper == "link") {
+            choice.linkKeepsFlow = keeper == "link";
+        }
+    }
+    return choice;
 }
 
 }  // namespace
 
 FlowChoice flowChoiceForTty(std::string_view ttyName, const std::string& sysfsRoot) {
     const std::string tty = sysfsRoot + "/class/tty/" + std::string(ttyName);
-    FlowChoice choice{false, driverName(tty + "/device/driver")};
+    FlowChoice choice{false, linkedName(tty + "/device/driver")};
     // The serial core gives each of its ports a uartclk attribute, whatever
     // the platform driver is called.
     if (ttyName.starts_with("ttyS") || exists(tty + "/uartclk")) {
@@ -63,25 +72,13 @@ FlowChoice flowChoiceForTty(std::string_view ttyName, const std::string& sysfsRo
 }
 
 FlowChoice chooseFlowControl(int fd, const std::string& path, const std::string& sysfsRoot) {
-    FlowChoice choice;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && major(info.st_rdev) >= kFirstPtyMajor &&
-        major(info.st_rdev) <= kLastPtyMajor) {
-        choice.driver = "pseudo-terminal";
-    } else {
-        const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                               &std::free);
-        const std::string device = real ? std::string(real.get()) : path;
-        const std::string_view name(device);
-        choice = flowChoiceForTty(name.substr(name.find_last_of('/') + 1), sysfsRoot);
-    }
-    if (const char* override = std::getenv("MORVALE_FLOW")) {
-        const std::string_view keeper(override);
-        if (keeper == "kernel" || keeper == "link") {
-            choice.linkKeepsFlow = keeper == "link";
-        }
-    }
-    return choice;
+    return chooseFor(::fstat(fd, &info) == 0 ? &info : nullptr, path, sysfsRoot);
+}
+
+FlowChoice flowChoiceForPath(const std::string& path, const std::string& sysfsRoot) {
+    struct stat info {};
+    return chooseFor(::stat(path.c_str(), &info) == 0 ? &info : nullptr, path, sysfsRoot);
 }
 
 }  // namespace morvale

@@ -35,5 +35,7 @@ FlowChoice flowChoiceForTty(std::string_view ttyName, const std::string& sysfsRo
 // MORVALE_FLOW read at the call (other values are ignored). Never fails.
 FlowChoice chooseFlowControl(int fd, const std::string& path,
                              const std::string& sysfsRoot = "/sys");
+// The same choice for the device at path, without opening it. Never fails.
+FlowChoice flowChoiceForPath(const std::string& path, const std::string& sysfsRoot = "/sys");
 
 }  // namespace morvale

@@ -4,23 +4,37 @@
 
 namespace morvale {
 
-PortDevice portDevice(std::string_view portName) {
+PortDevice portDevice(std::string_view portName, const std::string& sysfsRoot) {
     std::string_view name = portName.substr(0, portName.find('\0'));
     name = name.substr(0, kPortNameLimit);
 
-    PortDevice device{std::string(name), {}, {}};
-    if (name.size() == 4 && name.substr(0, 3) == "COM" && name[3] >= '1' && name[3] <= '4') {
-        device.environment = "MORVALE_" + device.name;
-        const char* chosen = std::getenv(device.environment.c_str());
+    PortDevice port{std::string(name), {}, {}, false, 0, {}};
+    if (name.size() == 4 && name.substr(0, 3) == "COM" && name[3] >= '1' &&
+        name[3] < '1' + kComPortCount) {
+        port.number = name[3] - '0';
+        port.environment = "MORVALE_" + port.name;
+        const char* chosen = std::getenv(port.environment.c_str());
         if (chosen != nullptr && *chosen != '\0') {
-            device.path = chosen;
+            port.path = chosen;
+            port.fromEnvironment = true;
         } else {
-            device.path = "/dev/ttyS" + std::string(1, static_cast<char>(name[3] - 1));
+            port.ports = mapComPorts(readSerialSystem(sysfsRoot));
+            if (const SerialDevice* device = mappedDevice(port)) {
+                port.path = "/dev/" + device->name;
+            }
         }
     } else if (!name.empty() && name.front() == '/') {
-        device.path = device.name;
+        port.path = port.name;
     }
-    return device;
+    return port;
+}
+
+const SerialDevice* mappedDevice(const PortDevice& port) {
+    if (port.number == 0 || port.fromEnvironment) {
+        return nullptr;
+    }
+    const auto& device = port.ports.com[static_cast<std::size_t>(port.number - 1)];
+    return device ? &*device : nullptr;
 }
 
 }  // namespace morvale

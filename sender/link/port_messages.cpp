@@ -1,12 +1,11 @@
 #include "port_messages.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "device_access.h"
+#include "usb_adapters.h"
 #include "utf8.h"
 
 namespace morvale {
@@ -19,29 +18,8 @@ std::string prefix(const PortDevice& port) {
     return "morvale: " + port.name + " (" + port.path + "): ";
 }
 
-// The group that may use the device, so the advice fits distributions that
-// call it 'uucp'; 'dialout' when the device cannot be examined or belongs to
-// root's group, which no one should be told to join.
-std::string deviceGroup(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || info.st_gid == 0) {
-        return "dialout";
-    }
-    std::vector<char> buffer(4096);
-    group entry{};
-    group* found = nullptr;
-    if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
-        found == nullptr) {
-        return "dialout";
-    }
-    return found->gr_name;
-}
-
-std::string deviceHint(const PortDevice& port) {
-    if (port.environment.empty()) {
-        return {};
-    }
-    return "; set " + port.environment + " to the device, for example /dev/ttyUSB0";
+std::string variableHint(const PortDevice& port) {
+    return port.fromEnvironment ? "; correct or unset " + port.environment : std::string();
 }
 
 // The system's reason as Latin-1: under a UTF-8 locale it may be translated.
@@ -50,6 +28,70 @@ std::string systemReason(int error) {
     const auto latin1 =
         kc::latin1FromUtf8({reinterpret_cast<const std::uint8_t*>(reason.data()), reason.size()});
     return latin1 ? *latin1 : reason;
+}
+
+// " CH340", or nothing when neither the id nor the driver tells the chip.
+std::string adapterChip(const AdapterWithoutTty& adapter) {
+    std::string chip = chipOfUsbId(adapter.usbId);
+    if (chip.empty() && isAdapterDriver(adapter.boundTo)) {
+        chip = chipOfDriver(adapter.boundTo);
+    }
+    return chip.empty() ? chip : " " + chip;
+}
+
+// "COM2", "COM2 and COM3", "COM1, COM2 and COM3"; with their devices in
+// brackets when withPaths.
+std::string listOfPorts(const std::vector<int>& numbers, const PortMap& ports, bool withPaths,
+                        const char* lastJoin) {
+    std::string list;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0) {
+            list += i + 1 == numbers.size() ? lastJoin : ", ";
+        }
+        list += "COM" + std::to_string(numbers[i]);
+        if (withPaths) {
+            list += " (/dev/" + ports.com[static_cast<std::size_t>(numbers[i] - 1)]->name + ")";
+        }
+    }
+    return list;
+}
+
+std::vector<int> adapterNumbers(const PortMap& ports) {
+    std::vector<int> numbers;
+    for (int number = 1; number <= kComPortCount; ++number) {
+        const auto& device = ports.com[static_cast<std::size_t>(number - 1)];
+        if (device && isUsbAdapter(*device)) {
+            numbers.push_back(number);
+        }
+    }
+    return numbers;
+}
+
+// Where the user's adapter is, for a COM port that has no device.
+std::string whereTheAdapterIs(const PortDevice& port) {
+    if (!port.ports.adaptersWithoutTty.empty()) {
+        return adapterWithoutTtyMessage(port.ports.adaptersWithoutTty.front());
+    }
+    const std::vector<int> numbers = adapterNumbers(port.ports);
+    if (numbers.empty()) {
+        return "no USB serial adapter is plugged in";
+    }
+    return (numbers.size() == 1 ? "the USB adapter is " : "the USB adapters are ") +
+           listOfPorts(numbers, port.ports, true, " and ");
+}
+
+std::string whereTheAdapterIsNotice(const PortDevice& port) {
+    if (!port.ports.adaptersWithoutTty.empty()) {
+        return "der USB-Adapter" + adapterChip(port.ports.adaptersWithoutTty.front()) +
+               " hat kein Ger\xE4t, vielleicht hat ihn der Braille-Dienst brltty \xFC"
+               "bernommen (Paket brltty entfernen)";
+    }
+    const std::vector<int> numbers = adapterNumbers(port.ports);
+    if (numbers.empty()) {
+        return "kein USB-Adapter angeschlossen";
+    }
+    return (numbers.size() == 1 ? "der USB-Adapter ist " : "die USB-Adapter sind ") +
+           listOfPorts(numbers, port.ports, false, " und ");
 }
 
 constexpr const char* kDash = " \x96 ";
@@ -61,6 +103,9 @@ std::string openFailureMessage(const PortDevice& port, int error) {
         return "morvale: no serial port given";
     }
     if (port.path.empty()) {
+        if (port.number != 0) {
+            return prefix(port) + "no such device; " + whereTheAdapterIs(port);
+        }
         return prefix(port) + "no such port; use COM1 to COM4 or a device path";
     }
     switch (error) {
@@ -75,9 +120,9 @@ std::string openFailureMessage(const PortDevice& port, int error) {
         case ENODEV:
         case ENXIO:
         case EIO:  // an on-board port without a UART behind it
-            return prefix(port) + "no such device" + deviceHint(port);
+            return prefix(port) + "no such device" + variableHint(port);
         case ENOTTY:
-            return prefix(port) + "is not a serial port" + deviceHint(port);
+            return prefix(port) + "is not a serial port" + variableHint(port);
         case EINVAL:
             return prefix(port) + "does not take the line settings";
         default:
@@ -90,6 +135,9 @@ std::string openFailureNotice(const PortDevice& port, int error) {
         return "Keine Schnittstelle gew\xE4hlt";
     }
     if (port.path.empty()) {
+        if (port.number != 0) {
+            return port.name + " gibt es nicht" + kDash + whereTheAdapterIsNotice(port);
+        }
         return port.name + " gibt es nicht";
     }
     switch (error) {
@@ -107,8 +155,8 @@ std::string openFailureNotice(const PortDevice& port, int error) {
             std::string notice =
                 (port.path == port.name ? port.path : port.name + " (" + port.path + ")") +
                 " gibt es nicht";
-            if (!port.environment.empty()) {
-                notice += kDash + port.environment + " auf das Ger\xE4t setzen, z. B. /dev/ttyUSB0";
+            if (port.fromEnvironment) {
+                notice += kDash + port.environment + " berichtigen oder l\xF6schen";
             }
             return notice;
         }
@@ -129,6 +177,13 @@ std::string writeFailureMessage(const PortDevice& port, int error) {
 std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver) {
     return prefix(port) + "the driver " + driver +
            " does not stop on XOFF; the program does (MORVALE_FLOW=kernel leaves it to the driver)";
+}
+
+std::string adapterWithoutTtyMessage(const AdapterWithoutTty& adapter) {
+    return "the USB adapter" + adapterChip(adapter) + " (" + adapter.usbId + ") at " +
+           adapter.usbPath +
+           " has no serial device; a braille display service (brltty) may have taken it: "
+           "remove the package brltty or its udev rule";
 }
 
 }  // namespace morvale

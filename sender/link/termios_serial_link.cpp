@@ -98,8 +98,8 @@ struct TermiosSerialLink::Write {
     DrainAlarm alarm;
 };
 
-TermiosSerialLink::TermiosSerialLink(DiagnosticSink diagnostics)
-    : diagnostics_(std::move(diagnostics)) {
+TermiosSerialLink::TermiosSerialLink(DiagnosticSink diagnostics, std::string sysfsRoot)
+    : diagnostics_(std::move(diagnostics)), sysfsRoot_(std::move(sysfsRoot)) {
     if (!diagnostics_) {
         diagnostics_ = [](std::string_view line) { std::cerr << line << '\n'; };
     }
@@ -125,7 +125,7 @@ void TermiosSerialLink::release(int fd) {
 }
 
 bool TermiosSerialLink::open(std::string_view portName, const LineSettings& settings) {
-    PortDevice device = portDevice(portName);
+    PortDevice device = portDevice(portName, sysfsRoot_);
     if (device.path.empty()) {
         reportOpenFailure(device, 0);
         return false;
@@ -145,7 +145,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
         reportOpenFailure(device, error);
         return false;
     }
-    const FlowChoice flow = chooseFlowControl(fd, device.path);
+    const FlowChoice flow = chooseFlowControl(fd, device.path, sysfsRoot_);
     const bool linkKeepsFlow = settings.handshake == 3 && flow.linkKeepsFlow;
     int error = ::ioctl(fd, TIOCEXCL) == 0 ? setUpLine(fd, settings, !linkKeepsFlow) : errno;
     if (error != 0) {

@@ -59,8 +59,9 @@ namespace morvale {
 
 class TermiosSerialLink final : public SerialLink {
   public:
-    // With no sink, diagnostics go to standard error.
-    explicit TermiosSerialLink(DiagnosticSink diagnostics = {});
+    // With no sink, diagnostics go to standard error. The serial devices and
+    // their drivers are looked up under sysfsRoot.
+    explicit TermiosSerialLink(DiagnosticSink diagnostics = {}, std::string sysfsRoot = "/sys");
     // Closes a port that is still open.
     ~TermiosSerialLink() override;
     TermiosSerialLink(const TermiosSerialLink&) = delete;
@@ -111,6 +112,7 @@ class TermiosSerialLink final : public SerialLink {
     WriteResult failed(const Write& write, int error);
 
     DiagnosticSink diagnostics_;
+    std::string sysfsRoot_;
     int fd_ = -1;  // the port slot
     PortDevice device_;
     std::int64_t characterNs_ = 0;

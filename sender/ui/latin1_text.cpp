@@ -24,6 +24,10 @@ std::string toLatin1(const QString& text) {
     return bytes;
 }
 
+QString noticeFromLatin1(std::string_view latin1) {
+    return fromLatin1(latin1).replace(QChar(0x96), QChar(0x2013));
+}
+
 QString editorTextFromLatin1(std::string_view latin1) {
     const std::string_view text = untilZero(latin1);
     QString result;

@@ -17,6 +17,9 @@ namespace morvale::ui {
 QString fromLatin1(std::string_view latin1);
 // Each character as its Latin-1 byte; characters above U+00FF become '?'.
 std::string toLatin1(const QString& text);
+// A notice or port description: as fromLatin1, with 0x96 as the dash (U+2013)
+// it stands for, as in the Windows code page.
+QString noticeFromLatin1(std::string_view latin1);
 
 // An editor text from CR LF, CR or LF separated lines.
 QString editorTextFromLatin1(std::string_view latin1);

@@ -96,6 +96,8 @@ void MainWindow::createControls(int top) {
 
 void MainWindow::createMenu() {
     QMenu* menu = menuBar_->addMenu(QStringLiteral("Schnittstelle"));
+    menu->setToolTipsVisible(true);
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::portMenuShowing);
     for (int menuId = 1; menuId <= 4; ++menuId) {
         QAction* item = menu->addAction(QStringLiteral("COM%1").arg(menuId));
         item->setCheckable(true);

@@ -4,7 +4,7 @@
 // The window only shows and reports. Clicks, menu choices, the command
 // line's Return key and the close box come out as signals; the close box
 // never closes the window itself. Every control carries its numeric id in
-// the dynamic property "controlId".
+// the dynamic property "controlId". The port menu shows its items' tool tips.
 #pragma once
 
 #include <QWidget>
@@ -54,6 +54,8 @@ class MainWindow : public QWidget {
     void menuChosen(int menuId);
     void returnKey();
     void closeRequested();
+    // The port menu is about to show.
+    void portMenuShowing();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,11 +1,13 @@
 #include "qt_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QToolTip>
+#include <utility>
 
 #include "address_prompt.h"
 #include "command_line.h"
@@ -35,6 +37,7 @@ QtWindow::QtWindow(bool show)
     QObject::connect(w, &ui::MainWindow::returnKey, w,
                      [this] { enqueue(Event::menu(kReturnKeyItem)); });
     QObject::connect(w, &ui::MainWindow::closeRequested, w, [this] { enqueue(Event::close()); });
+    QObject::connect(w, &ui::MainWindow::portMenuShowing, w, [this] { describePortItems(); });
     QObject::connect(qApp, &QApplication::focusChanged, w, [this](QWidget*, QWidget* now) {
         if (!movingFocus_ && now != nullptr) {
             parkedFocus_ = nullptr;
@@ -121,6 +124,22 @@ void QtWindow::checkPortItem(int menuId) {
     mainWindow_->checkPortItem(menuId);
 }
 
+void QtWindow::describePorts(PortDescriber describe) {
+    describePort_ = std::move(describe);
+}
+
+void QtWindow::describePortItems() {
+    if (!describePort_) {
+        return;
+    }
+    for (int menuId = kFirstPortItem; menuId <= kLastPortItem; ++menuId) {
+        const QString description = ui::noticeFromLatin1(describePort_(menuId));
+        QAction* item = mainWindow_->portItem(menuId);
+        item->setToolTip(description);
+        item->setStatusTip(description);
+    }
+}
+
 void QtWindow::grow() {
     mainWindow_->grow();
 }
@@ -166,8 +185,7 @@ void QtWindow::showNotice(int controlId, std::string_view latin1) {
     if (control == nullptr) {
         return;
     }
-    QString text = ui::fromLatin1(latin1);
-    text.replace(QChar(0x96), QChar(0x2013));
+    const QString text = ui::noticeFromLatin1(latin1);
     // Below the control's left end, where its own tool tip would show.
     const QPoint at = control->mapToGlobal(QPoint(0, control->height()));
     QToolTip::showText(at, text, control, QRect(), kNoticeMilliseconds);

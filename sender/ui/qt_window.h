@@ -11,12 +11,18 @@
 // focus is parked on the window itself (keys typed meanwhile go nowhere) and
 // the control that had it gets it back when it is enabled again, unless the
 // user has put the focus elsewhere in between.
+//
+// The port items keep their texts "COM1" to "COM4"; what each stands for
+// shows as its tool tip, asked for anew each time the menu is about to show,
+// since adapters come and go while the program runs.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "window.h"
 
@@ -29,6 +35,9 @@ namespace morvale {
 
 class QtWindow : public Window {
   public:
+    // What port item menuId (1 to 4) stands for, in Latin-1 (0x96 a dash).
+    using PortDescriber = std::function<std::string(int menuId)>;
+
     // Builds the main window and shows it (show = false leaves it hidden,
     // for tests that need no window on screen).
     explicit QtWindow(bool show = true);
@@ -55,6 +64,10 @@ class QtWindow : public Window {
     Event waitEvent() override;
     Event waitEventUntil(Clock::time_point deadline) override;
 
+    // Has the port items described by describe whenever the menu opens;
+    // without one they carry no description.
+    void describePorts(PortDescriber describe);
+
     // The widgets, for tests and the program's start-up.
     ui::MainWindow& mainWindow() { return *mainWindow_; }
     // Application events waiting to be taken.
@@ -63,10 +76,12 @@ class QtWindow : public Window {
   private:
     void enqueue(const Event& event);
     Event takeEvent();
+    void describePortItems();
 
     std::unique_ptr<ui::MainWindow> mainWindow_;
     std::unique_ptr<ui::DeadlineWait> deadlineWait_;
     std::deque<Event> queue_;
+    PortDescriber describePort_;
     // The control that had the focus when it was disabled; it gets the focus
     // back when enabled again, unless the user has put it elsewhere meanwhile.
     QPointer<QWidget> parkedFocus_;

@@ -218,12 +218,28 @@ TEST_F(Kcsend, UsageErrorsEndWithStatus2AndOneLine) {
         {"--char-pause", "5", "type", "A"},
         {"key", "brk", "-s", "200"},
         {"run", file("prog.bin", Bytes(4)), "-s", "10000"},
+        {"ports", "COM2"},
     };
     for (const auto& args : wrong) {
         SCOPED_TRACE(::testing::PrintToString(args));
         expectFailure(runKcsend(args), 2, "");
     }
     EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
+TEST_F(Kcsend, PortsListsTheFourComPortsWithTheDeviceAVariableFixes) {
+    const RunResult ports = runKcsend({"ports"});
+    EXPECT_EQ(ports.exitCode, 0);
+    EXPECT_EQ(ports.err, "");
+    for (const char* number : {"COM1  ", "COM3  ", "COM4  "}) {
+        EXPECT_NE(("\n" + ports.out).find(std::string("\n") + number), std::string::npos)
+            << ports.out;
+    }
+    EXPECT_NE(ports.out.find("COM2  " + peer.devicePath()), std::string::npos) << ports.out;
+    EXPECT_NE(ports.out.find(
+                  "from MORVALE_COM2, driver pseudo-terminal; XOFF: kernel; you may open it\n"),
+              std::string::npos)
+        << ports.out;
 }
 
 TEST_F(Kcsend, HelpAndVersionGoToStandardOutput) {

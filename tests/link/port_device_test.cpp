@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "fake_sysfs.h"
 #include "link_test_support.h"
 #include "port_messages.h"
 
@@ -14,22 +15,25 @@ namespace {
 
 using testing::ScopedEnvironment;
 
-TEST(PortDevice, MapsComPortsToOnBoardSerialPorts) {
-    ::unsetenv("MORVALE_COM1");
-    ::unsetenv("MORVALE_COM4");
-    EXPECT_EQ(portDevice("COM1").path, "/dev/ttyS0");
-    EXPECT_EQ(portDevice("COM4").path, "/dev/ttyS3");
-    EXPECT_EQ(portDevice("COM4").environment, "MORVALE_COM4");
-}
-
-TEST(PortDevice, EnvironmentVariableNamesTheDeviceWhenNotEmpty) {
+TEST(PortDevice, ComNamesStandForThePortsPresentAtTheCallUnlessAVariableFixesOne) {
+    testing::FakeSysfs sysfs;
+    sysfs.addSerialPort("ttyS0");
+    sysfs.addSerialPort("ttyS1", 0);
+    sysfs.addAdapter("ttyUSB0", "ch341", "1-1.2");
+    const auto path = [&](const char* name) { return portDevice(name, sysfs.root()).path; };
+    const ScopedEnvironment unset1("MORVALE_COM1", ""), unset3("MORVALE_COM3", "");
     {
-        const ScopedEnvironment usb("MORVALE_COM2", "/dev/ttyUSB0");
-        EXPECT_EQ(portDevice("COM2").path, "/dev/ttyUSB0");
-        EXPECT_EQ(portDevice("COM3").path, "/dev/ttyS2") << "only its own port";
+        const ScopedEnvironment unset2("MORVALE_COM2", "");
+        EXPECT_EQ(path("COM1"), "/dev/ttyS0");
+        EXPECT_EQ(path("COM2"), "/dev/ttyUSB0");
+        EXPECT_EQ(path("COM3"), "");
+        EXPECT_EQ(portDevice("COM3", sysfs.root()).environment, "MORVALE_COM3");
     }
-    const ScopedEnvironment empty("MORVALE_COM2", "");
-    EXPECT_EQ(portDevice("COM2").path, "/dev/ttyS1");
+    const ScopedEnvironment fixed("MORVALE_COM2", "/dev/ttyUSB7");
+    EXPECT_EQ(path("COM2"), "/dev/ttyUSB7");
+    EXPECT_TRUE(portDevice("COM2", sysfs.root()).fromEnvironment);
+    sysfs.addAdapter("ttyUSB1", "ftdi_sio", "1-1.3");
+    EXPECT_EQ(path("COM3"), "/dev/ttyUSB1") << "plugged in after the first look";
 }
 
 TEST(PortDevice, UsesOnlyTheFirst59Characters) {
@@ -49,29 +53,6 @@ TEST(PortDevice, OtherNamesStandForNoDevice) {
     }
     using namespace std::string_view_literals;
     EXPECT_EQ(portDevice("COM1\0junk"sv).name, "COM1") << "a text ends at its zero byte";
-}
-
-TEST(PortMessages, TellTheUserWhatToDo) {
-    const ScopedEnvironment none("MORVALE_COM2", "");
-    const PortDevice com2 = portDevice("COM2");
-    EXPECT_EQ(openFailureMessage(com2, EBUSY),
-              "morvale: COM2 (/dev/ttyS1): is in use by another program");
-    EXPECT_EQ(openFailureMessage(com2, EWOULDBLOCK),
-              "morvale: COM2 (/dev/ttyS1): is in use by another program");
-    EXPECT_EQ(openFailureMessage(com2, ENOENT),
-              "morvale: COM2 (/dev/ttyS1): no such device; set MORVALE_COM2 to the device, for "
-              "example /dev/ttyUSB0");
-    EXPECT_EQ(openFailureMessage(com2, EIO), openFailureMessage(com2, ENOENT))
-        << "an on-board port without a UART";
-    EXPECT_EQ(openFailureMessage(com2, ENOSPC),
-              "morvale: COM2 (/dev/ttyS1): No space left on device");
-    EXPECT_EQ(openFailureMessage(portDevice("/dev/pts/9"), ENOENT),
-              "morvale: /dev/pts/9: no such device");
-    EXPECT_EQ(openFailureMessage(portDevice("LPT1"), 0),
-              "morvale: LPT1: no such port; use COM1 to COM4 or a device path");
-    EXPECT_EQ(openFailureMessage(portDevice(""), 0), "morvale: no serial port given");
-    EXPECT_EQ(writeFailureMessage(com2, EIO),
-              "morvale: COM2 (/dev/ttyS1): write failed: Input/output error");
 }
 
 TEST(PortMessages, PermissionAdviceNamesTheDevicesGroup) {

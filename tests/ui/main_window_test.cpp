@@ -119,6 +119,25 @@ TEST_F(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
     }
 }
 
+TEST_F(MainWindow, PortItemsTellWhatTheyStandForAnewEachTimeTheMenuOpens) {
+    std::string com2 = "/dev/ttyUSB0 \x96 CH340 (USB)";
+    window.describePorts([&](int menuId) { return menuId == 2 ? com2 : "kein Ger\xE4t"; });
+    QMenu* menu = window.mainWindow().menuBar()->actions()[0]->menu();
+    const auto openAndClose = [&] {
+        menu->popup(QPoint(0, 0));
+        menu->close();
+    };
+    EXPECT_TRUE(menu->toolTipsVisible());
+    openAndClose();
+    EXPECT_EQ(window.mainWindow().portItem(2)->toolTip(),
+              QString::fromUtf8("/dev/ttyUSB0 – CH340 (USB)"));
+    EXPECT_EQ(window.mainWindow().portItem(4)->toolTip(), QString::fromUtf8("kein Gerät"));
+    com2 = "kein Ger\xE4t";  // the adapter was pulled
+    openAndClose();
+    EXPECT_EQ(window.mainWindow().portItem(2)->toolTip(), QString::fromUtf8("kein Gerät"));
+    EXPECT_EQ(window.mainWindow().portItem(2)->text(), QString("COM2"));
+}
+
 std::vector<bool> checks(QtWindow& window) {
     std::vector<bool> result;
     for (int id = 1; id <= 4; ++id) {
