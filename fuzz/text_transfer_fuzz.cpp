@@ -8,6 +8,7 @@
 // Model: the transfer's steps below, producing the line the doubles record:
 // the bytes written and the ticks between them.
 #include <fuzzer/FuzzedDataProvider.h>
+#include <algorithm>
 
 #include <cstddef>
 #include <cstdint>
@@ -87,7 +88,9 @@ class TransferModel {
         }
         Outcome outcome = write('\r');
         // The KC wakes up; a click now is dropped with every other event.
-        for (int k = 0; k < 50 && outcome == Outcome::Sent; ++k) {
+        // The KC's schedule: 600 ms after a line end, growing by 35 ms per
+        // 1000 characters typed, 450 ms after a line's 40th character.
+        for (int k = 0; k < 600 && outcome == Outcome::Sent; ++k) {
             tick();
         }
         int lineCount = 0;
@@ -99,12 +102,12 @@ class TransferModel {
             }
             int pause = 6;
             if (c == '\r') {
-                pause = 50;
+                pause = 600 + static_cast<int>((i + 1) * 35 / 1000);
                 lineCount = 0;
             }
             if (++lineCount == 40) {
                 lineCount = 0;
-                pause = 50;
+                pause = std::max(pause, 450);
             }
             for (int k = 0; k < pause && outcome == Outcome::Sent; ++k) {
                 if (tick().isClick(morvale::kSendButton)) {
