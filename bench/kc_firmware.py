@@ -5,6 +5,8 @@
     kc_firmware.py check KCSEND              the firmware check (a few minutes)
     kc_firmware.py measure KCSEND LINES [KCSEND OPTIONS...]
                                              one listing through kcsend: lines kept
+    kc_firmware.py probe KCSEND BEFORE LINES [KCSEND OPTIONS...]
+                                             LINES more behind BEFORE stored ones
 
 The emulator comes from ../shared/kc-emulator, built into KC_WORK (default
 /tmp/kc-emulator) by its build.sh; KC_EMULATOR names another source folder.
@@ -180,15 +182,6 @@ def program_lines(program):
         lines.append((number, program[at + 4:end]))
         at = end + 1
     return lines
-
-
-def compare(typed, reference):
-    """Lines kept exactly, and a short account of what differs."""
-    got = dict(program_lines(typed))
-    want = program_lines(reference)
-    kept = sum(1 for number, tokens in want if got.get(number) == tokens)
-    extra = len([n for n in got if n not in dict(want)])
-    return kept, len(want), extra
 
 
 def kcsend_env(kc):
