@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "pause.h"
+#include "pacer.h"
 #include "qt_window.h"
 
 namespace {

@@ -1,12 +1,16 @@
 // The sender's only path to the KC: a serial port that is opened for one
-// operation, written synchronously and closed again. Nothing is ever read.
+// operation, written synchronously and closed again. Nothing is read but
+// the KC's XOFF and XON, which the link or the driver obeys.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "error.h"
 
 namespace morvale {
 
@@ -50,6 +54,10 @@ class SerialLink {
     // which 0x96 is a dash); empty when it did not fail or the link cannot
     // tell.
     virtual std::string openFailure() const { return {}; }
+    // Why the last open (kind PortNotOpened) or the last failed write of an
+    // open port (kind DeviceLost) failed, with English words; nothing when
+    // neither has failed or the link cannot tell.
+    virtual std::optional<kc::Error> lastFailure() const { return std::nullopt; }
 
     // Writes a text's bytes up to (not including) its first zero byte.
     WriteResult writeText(std::string_view latin1);

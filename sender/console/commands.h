@@ -1,4 +1,4 @@
-// Running one kcsend command over the sender's logic, and what came of it.
+// Running one kcsend command over the sender's engine, and what came of it.
 #pragma once
 
 #include <string>
@@ -14,9 +14,7 @@ struct Outcome {
 };
 
 // Runs the command over link; the progress line, when wanted, goes to
-// standard error. linkReport is the last line the link reported (why a port
-// did not open, how a device failed), kept up to date while the command runs.
-Outcome runCommand(const Options& options, SerialLink& link, const std::string& linkReport,
-                   bool showProgress);
+// standard error.
+Outcome runCommand(const Options& options, SerialLink& link, bool showProgress);
 
 }  // namespace morvale::console

@@ -1,7 +1,10 @@
 #include "interrupt.h"
 
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
+
+#include "file_descriptor.h"
 
 namespace morvale::console {
 namespace {
@@ -36,6 +39,17 @@ bool interrupted() {
 
 void setLineOpen(bool open) {
     lineOpen = open ? 1 : 0;
+}
+
+bool InterruptPacer::waitForStop(Clock::time_point deadline) {
+    // The steady clock is CLOCK_MONOTONIC; an absolute sleep does not drift
+    // when a signal interrupts it.
+    const auto sinceEpoch = deadline.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch);
+    const timespec until{static_cast<time_t>(seconds.count()),
+                         static_cast<long>((sinceEpoch - seconds) / std::chrono::nanoseconds(1))};
+    posix_io::sleepUntil(CLOCK_MONOTONIC, until);
+    return interrupted();
 }
 
 }  // namespace morvale::console

@@ -1,7 +1,9 @@
 // Ctrl+C for kcsend. The first one asks the running operation to stop in
-// good order (the logic sees it as a click on "Abbruch"); a second one ends
-// the program at once with status 130.
+// good order (the engine's pacer says so at the end of the tick); a second
+// one ends the program at once with status 130.
 #pragma once
+
+#include "pacer.h"
 
 namespace morvale::console {
 
@@ -17,5 +19,14 @@ bool interrupted();
 // Whether standard error holds an unfinished line (the progress line), which
 // the message of the second Ctrl+C must end first.
 void setLineOpen(bool open);
+
+// The pauses of kcsend: each sleeps until its deadline (there are no window
+// events to wait for), and a Ctrl+C is the stop. It is told at the
+// deadline, not earlier, so that pauses that do not take a stop (the one
+// after the opening carriage return) keep their full length.
+class InterruptPacer final : public Pacer {
+  public:
+    bool waitForStop(Clock::time_point deadline) override;
+};
 
 }  // namespace morvale::console

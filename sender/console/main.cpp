@@ -49,11 +49,12 @@ int main(int argc, char** argv) {
     // every tick.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 
-    std::string linkReport;
-    morvale::TermiosSerialLink link([&](std::string_view line) { linkReport = line; });
+    // What the link would say on standard error comes back in the reports,
+    // and failures are told once, as the command's outcome.
+    morvale::TermiosSerialLink link([](std::string_view) {});
     const bool showProgress =
         options.progress == ProgressMode::Always ||
         (options.progress == ProgressMode::Auto && ::isatty(STDERR_FILENO) == 1);
-    const Outcome outcome = runCommand(options, link, linkReport, showProgress);
+    const Outcome outcome = runCommand(options, link, showProgress);
     return report(outcome.status, outcome.message);
 }

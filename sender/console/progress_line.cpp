@@ -63,13 +63,13 @@ void ProgressLine::start(std::string what, std::string unit, const TransferPlan&
     ::pthread_sigmask(SIG_SETMASK, &saved, nullptr);
 }
 
-void ProgressLine::writeStarted(std::int64_t bytes) {
+void ProgressLine::writing(std::int64_t bytes) {
     std::lock_guard lock(mutex_);
     writing_ = bytes;
     writeStarted_ = steady_clock::now();
 }
 
-void ProgressLine::writeEnded(std::int64_t written) {
+void ProgressLine::wrote(std::int64_t written) {
     std::lock_guard lock(mutex_);
     done_ += written;
     writing_ = 0;

@@ -17,23 +17,24 @@
 #include <string>
 #include <thread>
 
+#include "sending.h"
 #include "transfer_plan.h"
 
 namespace morvale::console {
 
-class ProgressLine {
+class ProgressLine final : public Progress {
   public:
     // Draws on descriptor fd.
     explicit ProgressLine(int fd) : fd_(fd) {}
-    ~ProgressLine() { finish(); }
+    ~ProgressLine() override { finish(); }
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
 
     // Shows the line for a transfer of plan.bytes units named unit.
     void start(std::string what, std::string unit, const TransferPlan& plan);
     // A write of bytes begins; its end reports how many left.
-    void writeStarted(std::int64_t bytes);
-    void writeEnded(std::int64_t written);
+    void writing(std::int64_t bytes) override;
+    void wrote(std::int64_t written) override;
     // Draws the line a last time and ends it; nothing when none was started.
     void finish();
 

@@ -11,11 +11,16 @@
 namespace morvale {
 namespace {
 
-std::string prefix(const PortDevice& port) {
+// The port as the reports name it: a device path used as the name once.
+std::string subjectOf(const PortDevice& port) {
     if (port.path.empty() || port.path == port.name) {
-        return "morvale: " + port.name + ": ";
+        return port.name;
     }
-    return "morvale: " + port.name + " (" + port.path + "): ";
+    return port.name + " (" + port.path + ")";
+}
+
+std::string prefix(const PortDevice& port) {
+    return "morvale: " + subjectOf(port) + ": ";
 }
 
 std::string variableHint(const PortDevice& port) {
@@ -96,38 +101,48 @@ std::string whereTheAdapterIsNotice(const PortDevice& port) {
 
 constexpr const char* kDash = " \x96 ";
 
-}  // namespace
-
-std::string openFailureMessage(const PortDevice& port, int error) {
+// Why an open failed, after the port's name.
+std::string openFailureDetail(const PortDevice& port, int error) {
     if (port.name.empty()) {
-        return "morvale: no serial port given";
+        return "no serial port given";
     }
     if (port.path.empty()) {
         if (port.number != 0) {
-            return prefix(port) + "no such device; " + whereTheAdapterIs(port);
+            return "no such device; " + whereTheAdapterIs(port);
         }
-        return prefix(port) + "no such port; use COM1 to COM4 or a device path";
+        return "no such port; use COM1 to COM4 or a device path";
     }
     switch (error) {
         case EACCES:
         case EPERM:
-            return prefix(port) + std::strerror(error) + "; add your user to the group '" +
+            return std::string(std::strerror(error)) + "; add your user to the group '" +
                    deviceGroup(port.path) + "' and log in again";
         case EBUSY:
         case EWOULDBLOCK:
-            return prefix(port) + "is in use by another program";
+            return "is in use by another program";
         case ENOENT:
         case ENODEV:
         case ENXIO:
         case EIO:  // an on-board port without a UART behind it
-            return prefix(port) + "no such device" + variableHint(port);
+            return "no such device" + variableHint(port);
         case ENOTTY:
-            return prefix(port) + "is not a serial port" + variableHint(port);
+            return "is not a serial port" + variableHint(port);
         case EINVAL:
-            return prefix(port) + "does not take the line settings";
+            return "does not take the line settings";
         default:
-            return prefix(port) + std::strerror(error);
+            return std::strerror(error);
     }
+}
+
+}  // namespace
+
+kc::Error openFailureError(const PortDevice& port, int error) {
+    return {kc::ErrorKind::PortNotOpened, error, port.name.empty() ? "" : subjectOf(port),
+            openFailureDetail(port, error)};
+}
+
+std::string openFailureMessage(const PortDevice& port, int error) {
+    return "morvale: " + openFailureError(port, error).describe();
 }
 
 std::string openFailureNotice(const PortDevice& port, int error) {
@@ -170,8 +185,13 @@ std::string openFailureNotice(const PortDevice& port, int error) {
     }
 }
 
+kc::Error writeFailureError(const PortDevice& port, int error) {
+    return {kc::ErrorKind::DeviceLost, error, subjectOf(port),
+            std::string("write failed: ") + std::strerror(error)};
+}
+
 std::string writeFailureMessage(const PortDevice& port, int error) {
-    return prefix(port) + "write failed: " + std::strerror(error);
+    return "morvale: " + writeFailureError(port, error).describe();
 }
 
 std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver) {

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "error.h"
 #include "port_device.h"
 
 namespace morvale {
@@ -18,12 +19,17 @@ namespace morvale {
 // The report for an open that failed with the errno value error; for a port
 // name that stands for no device, error is not looked at.
 std::string openFailureMessage(const PortDevice& port, int error);
+// The same failure as a value: kind PortNotOpened, the port as subject, the
+// report's words after the port as detail.
+kc::Error openFailureError(const PortDevice& port, int error);
 // The notice for the window about the same failure, in Latin-1 (0x96 a
 // dash), for example
 //   COM4 gibt es nicht – der USB-Adapter ist COM2
 std::string openFailureNotice(const PortDevice& port, int error);
-// The report for a write that failed with the errno value error.
+// The report for a write that failed with the errno value error, and the
+// same as a value of kind DeviceLost.
 std::string writeFailureMessage(const PortDevice& port, int error);
+kc::Error writeFailureError(const PortDevice& port, int error);
 // The note that the link, not the driver named, stops the output on XOFF.
 std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver);
 // Why a USB adapter has no tty and what to do about it, without a prefix:

@@ -116,6 +116,7 @@ void TermiosSerialLink::report(const std::string& line) const {
 void TermiosSerialLink::reportOpenFailure(const PortDevice& device, int error) {
     report(openFailureMessage(device, error));
     openFailure_ = openFailureNotice(device, error);
+    lastFailure_ = openFailureError(device, error);
 }
 
 void TermiosSerialLink::release(int fd) {
@@ -160,6 +161,7 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     characterNs_ = characterTime(settings).count();
     writeFailureReported_ = false;
     openFailure_.clear();
+    lastFailure_.reset();
     linkKeepsFlow_ = linkKeepsFlow;
     held_ = false;
     // The transmitter is idle now. A driver that does not say so here does
@@ -324,6 +326,7 @@ WriteResult TermiosSerialLink::failed(const Write& write, int error) {
         writeFailureReported_ = true;
         report(writeFailureMessage(device_, error));
     }
+    lastFailure_ = writeFailureError(device_, error);
     return {static_cast<std::int32_t>(write.flight.handed()), true};
 }
 

@@ -83,6 +83,7 @@ class TermiosSerialLink final : public SerialLink {
     void close() override;
     bool isOpen() const override { return fd_ >= 0; }
     std::string openFailure() const override { return openFailure_; }
+    std::optional<kc::Error> lastFailure() const override { return lastFailure_; }
 
   private:
     void report(const std::string& line) const;
@@ -118,6 +119,7 @@ class TermiosSerialLink final : public SerialLink {
     std::int64_t characterNs_ = 0;
     bool writeFailureReported_ = false;
     std::string openFailure_;  // for the window, from the last open that failed
+    std::optional<kc::Error> lastFailure_;
     bool linkKeepsFlow_ = false;
     bool held_ = false;  // the last flow-control byte was DC3
     bool takeOverReported_ = false;

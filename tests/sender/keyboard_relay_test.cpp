@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "keyboard_relay.h"
-#include "pause.h"
+#include "pacer.h"
 #include "sender_fixture.h"
 
 namespace morvale::testing {
@@ -131,7 +131,7 @@ TEST(Pause, KeepsAnAbsoluteScheduleFromItsStart) {
     const auto before = Clock::now();
     Pause pause(window, 1ms);
     for (int k = 0; k < 5; ++k) {
-        pause.tick();
+        static_cast<void>(pause.tick());
     }
     const auto after = Clock::now();
     ASSERT_EQ(window.tickDeadlines.size(), 5u);

@@ -66,10 +66,10 @@ TEST_F(Upload, AfterTypingTheUserIsToldToResetTheKcFirst) {
 }
 
 TEST_F(Upload, StartProgramSendsEscUAndTheAddress) {
-    EXPECT_TRUE(startProgram(state(), window, link, 0x4000));
+    EXPECT_TRUE(startProgram(link, window, "COM2", 0x4000).complete());
     EXPECT_EQ(transcript.line(), "1B T50 [55 00 40]");
-    EXPECT_FALSE(startProgram(state(), window, link, 0x10000));
-    EXPECT_FALSE(startProgram(state(), window, link, -1));
+    EXPECT_TRUE(startProgram(link, window, "COM2", 0x10000).isError(kc::ErrorKind::AddressRefused));
+    EXPECT_TRUE(startProgram(link, window, "COM2", -1).isError(kc::ErrorKind::AddressRefused));
     EXPECT_EQ(link.sent.size(), 4u);
 }
 

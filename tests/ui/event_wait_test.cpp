@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "main_window.h"
-#include "pause.h"
+#include "pacer.h"
 #include "ui_test_support.h"
 
 namespace morvale {
@@ -127,16 +127,15 @@ TEST(Pause, ClickEndsTheTickItArrivedInButNotTheSchedule) {
     clickLater(window, kSendButton, 2ms);  // due before the pause's second tick ends
     const auto start = Clock::now();
     Pause pause(window);
-    std::vector<Event> seen;
+    int stops = 0;
     int doneAtClick = 0;
     while (pause.ticksDone() < 10) {
-        const Event event = pause.waitThrough(10);
-        if (event.kind != Event::Kind::None) {
-            seen.push_back(event);
+        if (pause.waitThrough(10)) {
+            ++stops;
             doneAtClick = pause.ticksDone();
         }
     }
-    EXPECT_EQ(seen, std::vector<Event>{Event::control(kSendButton)});
+    EXPECT_EQ(stops, 1);
     // On a busy machine the click may be taken as late as the last tick,
     // which it then ends; any earlier, the pause still runs to its end.
     ASSERT_GE(doneAtClick, 1);

@@ -1,9 +1,11 @@
-// The load button: the user picks a file, and it is made ready to send.
+// The load button: the user picks a file, and it is made ready to send
+// (loading.h reads it).
 //
-// A text file goes into the editor. A binary image (raw ".bin", or a KCC/KCB
-// container) goes into the data buffer, and the editor shows a marker text
-// instead ("BINÄR", "KCC", "KCB"); the send button then uploads the image.
-// What kind a file is follows from its name's last four characters alone.
+// A listing goes into the editor. An image goes into the data buffer, a
+// container's header into the header buffer, and the editor shows a marker
+// text instead ("BINÄR", "KCC", "KCB"); the send button then uploads the
+// image. The editor's text is the only record of a loaded image: a marker
+// typed into the editor uploads the buffer too.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <string_view>
 
 #include "app_state.h"
+#include "loading.h"
 #include "window.h"
 
 namespace morvale {
@@ -23,17 +26,14 @@ inline constexpr std::string_view kLoadFilter =
 inline constexpr std::string_view kRawImageMarker = "BIN\xC4R";
 inline constexpr std::string_view kKccMarker = "KCC";
 inline constexpr std::string_view kKcbMarker = "KCB";
-// The longest text file loaded: far more than any KC program, and small
-// enough for the editor to take and show at once.
-inline constexpr std::int64_t kLongestText = 1024 * 1024;
 
 // True for the three marker texts, compared exactly.
 bool isImageMarker(std::string_view editorText);
 
 // Asks for a file and loads it. A cancelled dialog, a missing, empty or
 // unreadable file changes nothing; a raw image too long for the KC and a text
-// over 1 MiB are refused with a message. A text that is UTF-8 is loaded as
-// the Latin-1 text it stands for. After the first successful load the window grows.
+// over 1 MiB are refused with a message. After the first successful load the
+// window grows.
 void loadFile(AppState& state, Window& window);
 
 // Loads the file at path as loadFile does once the dialog has answered; true
@@ -42,9 +42,8 @@ void loadFile(AppState& state, Window& window);
 [[nodiscard]] bool loadPath(AppState& state, Window& window, const std::string& path);
 
 // Puts a text file's bytes, read elsewhere, into the editor as loading a text
-// file does (the same size limit and UTF-8 rule); true when they were taken,
-// false, with the window's message and nothing changed, when they are too
-// many.
+// file does; true when they were taken, false, with the window's message and
+// nothing changed, when they are too many.
 [[nodiscard]] bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes);
 
 }  // namespace morvale

@@ -1,6 +1,6 @@
-// The sender's application: its state, the event loop and the dispatch of
-// each event to its operation. Owns no window and no port; it drives both
-// through their interfaces, one operation at a time.
+// The window program: its state, the event loop and the dispatch of each
+// event to its operation. Owns no window and no port; it drives both through
+// their interfaces, one operation at a time.
 #pragma once
 
 #include "app_state.h"

@@ -1,7 +1,11 @@
-// What the sender's logic needs of its window, without any toolkit in it.
+// What the window program's rules need of its window, without any toolkit
+// in it: its controls as they are known to the user (ids, captions, colours,
+// the menu), its dialogs, and the wait for the next event.
 //
-// The Qt window implements this for the program; tests drive the same logic
-// through a scripted double where an event must arrive at an exact tick.
+// The Qt window implements this for the program; tests drive the same rules
+// through a scripted double where an event must arrive at an exact tick. The
+// window is also the pacer of the operations it starts: a click on the send
+// button ("Abbruch") is their stop.
 //
 // Texts crossing this interface are single-byte Latin-1 (the marker "BINÄR"
 // is the bytes 42 49 4E C4 52); the editor's lines are separated by CR LF.
@@ -14,6 +18,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "pacer.h"
 
 namespace morvale {
 
@@ -58,9 +64,7 @@ struct Rgb {
 
 enum class MessageIcon { None, Exclamation };
 
-using Clock = std::chrono::steady_clock;
-
-class Window {
+class Window : public Pacer {
   public:
     virtual ~Window() = default;
 
@@ -112,6 +116,24 @@ class Window {
             done = std::min(std::max(arrivedIn + 1, done + 1), last);
         }
         return event;
+    }
+
+    // As a pacer: a click on the send button is the stop; any other event
+    // that arrives during a pause ends the tick it arrived in and is dropped.
+    bool waitForStop(Clock::time_point deadline) override {
+        for (;;) {
+            const Event event = waitEventUntil(deadline);
+            if (event.kind == Event::Kind::None) {
+                return false;
+            }
+            if (event.isClick(kSendButton)) {
+                return true;
+            }
+        }
+    }
+    bool waitTicksForStop(Clock::time_point start, Clock::duration tick, int& done,
+                          int last) override {
+        return waitTicks(start, tick, done, last).isClick(kSendButton);
     }
 };
 

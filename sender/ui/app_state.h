@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "loading.h"
 #include "text_pacing.h"
 
 namespace morvale {
@@ -16,7 +17,7 @@ struct AppState {
     std::string portName = "COM2";
     std::vector<std::uint8_t> dataBuffer = std::vector<std::uint8_t>(1024);
     std::array<std::uint8_t, 1024> headerBuffer{};
-    std::int32_t loadAddress = 0x200;
+    std::int32_t loadAddress = kDefaultLoadAddress;
     std::int32_t dataLength = 0;               // valid bytes at the start of dataBuffer
     std::optional<std::int32_t> startAddress;  // a KCC or KCB header's, when it gives one
     TextPacing textPacing;

@@ -1,0 +1,22 @@
+// The send button with an image loaded: the user is asked for the target
+// address, and the data buffer is uploaded there (upload.h). The editor shows
+// the progress and the marker text again at the end.
+#pragma once
+
+#include "app_state.h"
+#include "serial_link.h"
+#include "upload.h"
+#include "window.h"
+
+namespace morvale {
+
+// When a carriage return has gone out since the last upload, first tells
+// the user to reset the KC (in a message box), then asks for the target
+// address (preset to the load address) and uploads the data buffer's
+// dataLength bytes there, the ESC T header kept in the header buffer. A
+// cancelled prompt, a target that is negative, in the ROM or would reach
+// into it (refused with a warning), or a port that does not open send
+// nothing. The data buffer, data length and load address stay as they are.
+void uploadImage(AppState& state, Window& window, SerialLink& link);
+
+}  // namespace morvale
