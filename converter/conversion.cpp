@@ -79,12 +79,12 @@ CopyResult copyToEnd(int in, off_t offset, int out) {
     }
 }
 
-std::optional<Failure> convertKcc(const std::string& inputPath) {
+std::optional<kc::Error> convertKcc(const std::string& inputPath) {
     if (inputPath.empty()) {
-        return Failure{"", "no KCC file given"};
+        return kc::Error{kc::ErrorKind::Usage, 0, {}, "no KCC file given"};
     }
     if (!hasKccExtension(inputPath)) {
-        return Failure{inputPath, "not a .kcc file"};
+        return kc::Error{kc::ErrorKind::WrongKind, 0, inputPath, "not a .kcc file"};
     }
 
     // O_NONBLOCK keeps a FIFO of that name from blocking the open; it has no
@@ -92,23 +92,24 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
     FileDescriptor input(retryOnEintr(
         [&] { return ::open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); }));
     if (!input.valid()) {
-        return failureFromErrno(inputPath, errno);
+        return kc::systemError(inputPath, errno);
     }
     struct stat inputStat {};
     if (::fstat(input.get(), &inputStat) != 0) {
-        return failureFromErrno(inputPath, errno);
+        return kc::systemError(inputPath, errno);
     }
     if (S_ISDIR(inputStat.st_mode)) {
-        return failureFromErrno(inputPath, EISDIR);
+        return kc::Error{kc::ErrorKind::IsDirectory, EISDIR, inputPath, {}};
     }
     if (!S_ISREG(inputStat.st_mode)) {
-        return Failure{inputPath, "not a regular file"};
+        return kc::Error{kc::ErrorKind::NotRegularFile, 0, inputPath, "not a regular file"};
     }
     if (inputStat.st_size == 0) {
-        return Failure{inputPath, "empty file"};
+        return kc::Error{kc::ErrorKind::EmptyFile, 0, inputPath, "empty file"};
     }
     if (inputStat.st_size < static_cast<off_t>(kc::kHeaderSize)) {
-        return Failure{inputPath, "shorter than the 128-byte KCC header"};
+        return kc::Error{kc::ErrorKind::TooShort, 0, inputPath,
+                         "shorter than the 128-byte KCC header"};
     }
 
     // Everything below works relative to the output's directory, so a path
@@ -121,7 +122,7 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
                       O_PATH | O_DIRECTORY | O_CLOEXEC);
     }));
     if (!outputDir.valid()) {
-        return failureFromErrno(outputPath, errno);
+        return kc::systemError(outputPath, errno);
     }
 
     // The rename would replace a write-protected output; refuse instead, as
@@ -131,19 +132,19 @@ std::optional<Failure> convertKcc(const std::string& inputPath) {
         ::fstatat(outputDir.get(), name.c_str(), &outputStat, AT_SYMLINK_NOFOLLOW) == 0;
     const bool outputIsFile = outputExists && S_ISREG(outputStat.st_mode);
     if (outputIsFile && ::faccessat(outputDir.get(), name.c_str(), W_OK, AT_EACCESS) != 0) {
-        return failureFromErrno(outputPath, errno);
+        return kc::systemError(outputPath, errno);
     }
 
     TempFile temp;
     if (const int error =
             temp.create(outputDir.get(), outputMode(outputIsFile ? &outputStat : nullptr))) {
-        return failureFromErrno(outputPath, error);
+        return kc::systemError(outputPath, error);
     }
     if (const CopyResult copy = copyToEnd(input.get(), kc::kHeaderSize, temp.fd()); copy.error) {
-        return failureFromErrno(copy.reading ? inputPath : outputPath, copy.error);
+        return kc::systemError(copy.reading ? inputPath : outputPath, copy.error);
     }
     if (const int error = temp.commit(name)) {
-        return failureFromErrno(outputPath, error);
+        return kc::systemError(outputPath, error);
     }
     return std::nullopt;
 }

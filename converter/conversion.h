@@ -21,7 +21,7 @@
 #include <optional>
 #include <string>
 
-#include "failure.h"
+#include "error.h"
 
 namespace kccstrip {
 
@@ -30,7 +30,7 @@ namespace kccstrip {
 // empty path, a name not ending in ".kcc", an input that cannot be opened, is
 // no regular file or is shorter than the 128-byte header, an existing output
 // without write permission, or a failed write, flush, link or rename.
-[[nodiscard]] std::optional<Failure> convertKcc(const std::string& inputPath);
+[[nodiscard]] std::optional<kc::Error> convertKcc(const std::string& inputPath);
 
 struct [[nodiscard]] CopyResult {
     int error = 0;         // 0, or the errno of the call that failed

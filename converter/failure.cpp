@@ -1,9 +1,8 @@
 #include "failure.h"
 
-#include <cstring>
+#include <cerrno>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -139,16 +138,8 @@ void readUpToLineEnd(int fd) {
 
 }  // namespace
 
-Failure failureFromErrno(std::string file, int error) {
-    return Failure{std::move(file), std::strerror(error)};
-}
-
-void reportFailure(const Failure& failure) {
-    std::string line = "kccstrip: ";
-    if (!failure.file.empty()) {
-        line += failure.file + ": ";
-    }
-    line += failure.reason + "\n";
+void reportFailure(const kc::Error& error) {
+    const std::string line = "kccstrip: " + error.describe() + "\n";
     writeAll(STDERR_FILENO, line.data(), line.size());
     writeAll(STDOUT_FILENO, kFailureMessage.data(), kFailureMessage.size());
     waitForLine(STDIN_FILENO);

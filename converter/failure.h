@@ -1,29 +1,23 @@
-// Why a conversion failed, carried as a value to the one place that reports
-// it, and that report: a line on standard error for the user of a shell, the
-// fixed message on standard output, then a wait for one line of input so
-// that a console window opened just for the converter stays readable.
+// The report of a failed conversion: a line on standard error for the user
+// of a shell, the fixed message on standard output, then a wait for one line
+// of input so that a console window opened just for the converter stays
+// readable.
 #pragma once
 
-#include <string>
 #include <string_view>
 
+#include "error.h"
+
 namespace kccstrip {
-
-struct Failure {
-    std::string file;    // the path the failure concerns; empty when there is none
-    std::string reason;  // in words, e.g. "No such file or directory"
-};
-
-// The failure of an operation on `file` that set errno to `error`.
-Failure failureFromErrno(std::string file, int error);
 
 // The exact bytes written to standard output on failure.
 inline constexpr std::string_view kFailureMessage = "Konvertieren fehlgeschlagen!\r\n";
 
-// Writes "kccstrip: FILE: REASON" on standard error, then kFailureMessage on
+// Writes "kccstrip: FILE: REASON" on standard error (error.describe(), so
+// "kccstrip: REASON" where no file is concerned), then kFailureMessage on
 // standard output, then waits as waitForLine(0) does. Write errors are
 // ignored: there is nowhere left to report them.
-void reportFailure(const Failure& failure);
+void reportFailure(const kc::Error& error);
 
 // Waits for one line on `fd` and discards it. At a terminal, switched to line
 // mode with echo for the wait, that is until Enter. From a file or pipe, up

@@ -30,16 +30,18 @@ bool isDanglingLink(const std::string& path) {
 
 Result<DeviceLink> DeviceLink::create(const std::string& path, const std::string& target) {
     if (path.empty()) {
-        return Failure{"--link needs a path"};
+        return kc::Error{kc::ErrorKind::Usage, 0, {}, "--link needs a path"};
     }
     if (isDanglingLink(path) && ::unlink(path.c_str()) != 0 && errno != ENOENT) {
-        return failureFromErrno("cannot replace the stale link " + path, errno);
+        return kc::systemError("cannot replace the stale link " + path, errno);
     }
     if (::symlink(target.c_str(), path.c_str()) != 0) {
         if (errno == EEXIST) {
-            return Failure{path + " exists already; kcsim replaces only a link that leads nowhere"};
+            std::string detail =
+                path + " exists already; kcsim replaces only a link that leads nowhere";
+            return kc::Error{kc::ErrorKind::Exists, EEXIST, {}, std::move(detail)};
         }
-        return failureFromErrno("cannot make the link " + path, errno);
+        return kc::systemError("cannot make the link " + path, errno);
     }
     return DeviceLink(path, target);
 }

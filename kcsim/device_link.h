@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "failure.h"
+#include "result.h"
 
 namespace kcsim {
 

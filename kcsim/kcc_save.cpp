@@ -17,7 +17,7 @@ using posix_io::writeAll;
 Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::uint8_t> image) {
     const std::uint32_t end = address + static_cast<std::uint32_t>(image.size());
     if (end > 0xFFFF) {
-        return Failure{"not saved: the image reaches past FFFF"};
+        return kc::Error{kc::ErrorKind::TooLong, 0, {}, "not saved: the image reaches past FFFF"};
     }
     for (;; ++next_) {
         const std::string name = "upload" + std::to_string(next_);
@@ -28,7 +28,7 @@ Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::u
             continue;
         }
         if (!file.valid()) {
-            return failureFromErrno("cannot save " + path, errno);
+            return kc::systemError("cannot save " + path, errno);
         }
         ++next_;
         const auto header =
@@ -42,13 +42,13 @@ Result<std::string> KccSaver::save(std::uint16_t address, std::span<const std::u
         }
         if (error != 0) {
             ::unlink(path.c_str());
-            return failureFromErrno("cannot save " + path, error);
+            return kc::systemError("cannot save " + path, error);
         }
         return path;
     }
 }
 
-std::optional<Failure> prepareSaveDirectory(const std::string& directory) {
+std::optional<kc::Error> prepareSaveDirectory(const std::string& directory) {
     if (::mkdir(directory.c_str(), 0777) == 0) {
         return std::nullopt;
     }
@@ -56,8 +56,8 @@ std::optional<Failure> prepareSaveDirectory(const std::string& directory) {
     if (errno == EEXIST && ::stat(directory.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
         return std::nullopt;
     }
-    return failureFromErrno("cannot use " + directory + " for the uploads",
-                            errno == EEXIST ? ENOTDIR : errno);
+    return kc::systemError("cannot use " + directory + " for the uploads",
+                           errno == EEXIST ? ENOTDIR : errno);
 }
 
 }  // namespace kcsim

@@ -11,8 +11,8 @@
 #include <span>
 #include <string>
 
-#include "failure.h"
 #include "kcc_header.h"
+#include "result.h"
 
 namespace kcsim {
 
@@ -33,6 +33,6 @@ class KccSaver {
 };
 
 // Makes the directory unless it exists already as one.
-[[nodiscard]] std::optional<Failure> prepareSaveDirectory(const std::string& directory);
+[[nodiscard]] std::optional<kc::Error> prepareSaveDirectory(const std::string& directory);
 
 }  // namespace kcsim

@@ -11,8 +11,8 @@
 
 int main(int argc, char** argv) {
     const auto parsed = kcsim::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (const auto* failure = std::get_if<kcsim::Failure>(&parsed)) {
-        std::cerr << "kcsim: " << failure->text << "\nTry 'kcsim --help'.\n";
+    if (const auto* failure = std::get_if<kc::Error>(&parsed)) {
+        std::cerr << "kcsim: " << failure->describe() << "\nTry 'kcsim --help'.\n";
         return 2;
     }
     const auto& options = std::get<kcsim::Options>(parsed);
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (const auto failure = kcsim::runSimulator(options)) {
-        std::cerr << "kcsim: " << failure->text << "\n";
+        std::cerr << "kcsim: " << failure->describe() << "\n";
         return 1;
     }
     return 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace kcsim {
 
@@ -42,6 +43,10 @@ std::optional<std::chrono::milliseconds> idleTime(std::string_view text) {
     return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
+kc::Error usageError(std::string detail) {
+    return kc::Error{kc::ErrorKind::Usage, 0, {}, std::move(detail)};
+}
+
 std::optional<HoldAt> holdAt(std::string_view text) {
     const std::size_t colon = text.find(':');
     if (colon == std::string_view::npos) {
@@ -77,16 +82,16 @@ Result<Options> parseOptions(const std::vector<std::string>& arguments) {
         }
         if (name != "--link" && name != "--save" && name != "--dump" && name != "--busy-after-cr" &&
             name != "--xoff-at" && name != "--exit-after-idle") {
-            return Failure{"unknown option " + arguments[i]};
+            return usageError("unknown option " + arguments[i]);
         }
         if (!value) {
             if (i + 1 == arguments.size()) {
-                return Failure{name + " needs a value"};
+                return usageError(name + " needs a value");
             }
             value = arguments[++i];
         }
         const auto invalid = [&](const char* expected) {
-            return Failure{name + " " + *value + ": expected " + expected};
+            return usageError(name + " " + *value + ": expected " + expected);
         };
         if (name == "--link") {
             options.link = *value;
@@ -112,7 +117,7 @@ Result<Options> parseOptions(const std::vector<std::string>& arguments) {
             }
         }
         if (value->empty() && (name == "--link" || name == "--save" || name == "--dump")) {
-            return Failure{name + " needs a path"};
+            return usageError(name + " needs a path");
         }
     }
     return options;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "busy_schedule.h"
-#include "failure.h"
+#include "result.h"
 
 namespace kcsim {
 

@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "failure.h"
 #include "file_descriptor.h"
+#include "result.h"
 
 namespace kcsim {
 

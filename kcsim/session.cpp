@@ -16,9 +16,9 @@ using posix_io::writeAll;
 
 namespace {
 
-std::optional<Failure> sendFlowControl(int master, std::uint8_t byte) {
+std::optional<kc::Error> sendFlowControl(int master, std::uint8_t byte) {
     if (const int error = writeAll(master, &byte, 1)) {
-        return failureFromErrno(byte == kc::kXoff ? "cannot send XOFF" : "cannot send XON", error);
+        return kc::systemError(byte == kc::kXoff ? "cannot send XOFF" : "cannot send XON", error);
     }
     return std::nullopt;
 }
@@ -66,7 +66,7 @@ class Receiver {
             return std::size_t{0};
         }
         if (count <= 0) {
-            return failureFromErrno("the line failed", count == 0 ? EIO : errno);
+            return kc::systemError("the line failed", count == 0 ? EIO : errno);
         }
         const Clock::time_point now = Clock::now();
         lastActivity = now;
@@ -91,7 +91,7 @@ class Receiver {
 
 }  // namespace
 
-std::optional<Failure> serveLine(SessionParts parts) {
+std::optional<kc::Error> serveLine(SessionParts parts) {
     const int master = parts.pty.master();
     Receiver receiver(parts);
     Clock::time_point lastActivity = Clock::now();
@@ -112,13 +112,13 @@ std::optional<Failure> serveLine(SessionParts parts) {
             {{master, POLLIN, 0}, {parts.pty.slave(), POLLIN, 0}, {parts.signalFd, POLLIN, 0}}};
         if (retryOnEintr([&] { return ::poll(fds.data(), fds.size(), pollTimeout(due, now)); }) <
             0) {
-            return failureFromErrno("cannot wait for the line", errno);
+            return kc::systemError("cannot wait for the line", errno);
         }
         if (fds[2].revents != 0 && takeEndSignal(parts.signalFd)) {
             // What has arrived by now still belongs in the summary.
             for (;;) {
                 auto read = receiver.readOnce(lastActivity);
-                if (auto* failure = std::get_if<Failure>(&read)) {
+                if (auto* failure = std::get_if<kc::Error>(&read)) {
                     return *failure;
                 }
                 if (std::get<std::size_t>(read) == 0) {
@@ -134,7 +134,7 @@ std::optional<Failure> serveLine(SessionParts parts) {
         // loop from its signals and holds.
         if (fds[0].revents != 0) {
             auto read = receiver.readOnce(lastActivity);
-            if (auto* failure = std::get_if<Failure>(&read)) {
+            if (auto* failure = std::get_if<kc::Error>(&read)) {
                 return *failure;
             }
         }

@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "busy_schedule.h"
-#include "failure.h"
 #include "pty_owner.h"
+#include "result.h"
 #include "virtual_kc.h"
 
 namespace kcsim {
@@ -33,7 +33,7 @@ struct SessionParts {
 // Serves the line until an end signal comes or the line has been idle for
 // exitAfterIdle. A running hold is released before it returns. Fails only
 // when the pseudo-terminal itself fails.
-[[nodiscard]] std::optional<Failure> serveLine(SessionParts parts);
+[[nodiscard]] std::optional<kc::Error> serveLine(SessionParts parts);
 
 // Writes text to standard output; what cannot be written is dropped.
 void show(const std::string& text);

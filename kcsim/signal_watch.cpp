@@ -21,11 +21,11 @@ Result<FileDescriptor> watchEndSignals() {
     // Output to a reader that went away fails as EPIPE instead.
     ::signal(SIGPIPE, SIG_IGN);
     if (::sigprocmask(SIG_BLOCK, &watched, nullptr) != 0) {
-        return failureFromErrno("cannot block the end signals", errno);
+        return kc::systemError("cannot block the end signals", errno);
     }
     FileDescriptor fd(::signalfd(-1, &watched, SFD_NONBLOCK | SFD_CLOEXEC));
     if (!fd.valid()) {
-        return failureFromErrno("cannot watch the end signals", errno);
+        return kc::systemError("cannot watch the end signals", errno);
     }
     return fd;
 }

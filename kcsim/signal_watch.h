@@ -6,8 +6,8 @@
 // ignored (nohup, a background job of a script).
 #pragma once
 
-#include "failure.h"
 #include "file_descriptor.h"
+#include "result.h"
 
 namespace kcsim {
 

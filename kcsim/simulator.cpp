@@ -22,28 +22,28 @@ Result<FileDescriptor> openDump(const std::string& path) {
     FileDescriptor file(retryOnEintr(
         [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }));
     if (!file.valid()) {
-        return failureFromErrno("cannot write the memory to " + path, errno);
+        return kc::systemError("cannot write the memory to " + path, errno);
     }
     return file;
 }
 
-std::optional<Failure> dumpMemory(FileDescriptor file, const std::string& path,
-                                  const MemoryWrite::Memory& memory) {
+std::optional<kc::Error> dumpMemory(FileDescriptor file, const std::string& path,
+                                    const MemoryWrite::Memory& memory) {
     int error = writeAll(file.get(), memory.data(), memory.size());
     if (error == 0) {
         error = file.close();
     }
     if (error != 0) {
-        return failureFromErrno("cannot write the memory to " + path, error);
+        return kc::systemError("cannot write the memory to " + path, error);
     }
     return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<Failure> runSimulator(const Options& options) {
+std::optional<kc::Error> runSimulator(const Options& options) {
     auto signals = watchEndSignals();
-    if (auto* failure = std::get_if<Failure>(&signals)) {
+    if (auto* failure = std::get_if<kc::Error>(&signals)) {
         return *failure;
     }
     std::optional<KccSaver> saver;
@@ -56,20 +56,20 @@ std::optional<Failure> runSimulator(const Options& options) {
     FileDescriptor dump;
     if (!options.dumpFile.empty()) {
         auto opened = openDump(options.dumpFile);
-        if (auto* failure = std::get_if<Failure>(&opened)) {
+        if (auto* failure = std::get_if<kc::Error>(&opened)) {
             return *failure;
         }
         dump = std::move(std::get<FileDescriptor>(opened));
     }
     auto opened = PtyOwner::open();
-    if (auto* failure = std::get_if<Failure>(&opened)) {
+    if (auto* failure = std::get_if<kc::Error>(&opened)) {
         return *failure;
     }
     const PtyOwner& pty = std::get<PtyOwner>(opened);
     std::optional<DeviceLink> link;
     if (!options.link.empty()) {
         auto made = DeviceLink::create(options.link, pty.devicePath());
-        if (auto* failure = std::get_if<Failure>(&made)) {
+        if (auto* failure = std::get_if<kc::Error>(&made)) {
             return *failure;
         }
         link.emplace(std::move(std::get<DeviceLink>(made)));

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "failure.h"
+#include "error.h"
 #include "options.h"
 
 namespace kcsim {
@@ -12,6 +12,6 @@ namespace kcsim {
 // Runs the virtual KC until Ctrl+C, SIGTERM, SIGHUP or the idle time-out.
 // A failure before the line is ready means nothing was served; after it, the
 // summary has been shown and the failure concerns the dump or the line.
-[[nodiscard]] std::optional<Failure> runSimulator(const Options& options);
+[[nodiscard]] std::optional<kc::Error> runSimulator(const Options& options);
 
 }  // namespace kcsim

@@ -92,7 +92,7 @@ void VirtualKc::uploadEnded(std::string& out) {
             out += ", saved as " + *path;
         } else {
             ++tally_.unsaved;
-            out += ", " + std::get<Failure>(saved).text;
+            out += ", " + std::get<kc::Error>(saved).describe();
         }
     }
     out += '\n';
