@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "keyboard_relay.h"
+#include "typing.h"
 
 namespace morvale::ui {
 

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
+#include "controls.h"
 #include "hex_number.h"
-#include "keyboard_relay.h"
 
 namespace morvale {
 

@@ -3,8 +3,8 @@
 #include <iostream>
 #include <utility>
 
+#include "controls.h"
 #include "file_loading.h"
-#include "keyboard_relay.h"
 #include "memory_upload.h"
 #include "text_transfer.h"
 
@@ -15,6 +15,25 @@ namespace {
 constexpr int kDefaultPortItem = 2;  // "COM2"
 
 }  // namespace
+
+void sendCommandLine(AppState& state, Window& window, SerialLink& link,
+                     const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
+    const SendReport report =
+        typeLine(link, window, state.portName, window.text(kCommandLine), holdLimit);
+    state.kcTakesKeys = state.kcTakesKeys || report.lineEnded;
+    showTrouble(window, link, report, kCommandLine, diagnostics);
+    if (!report.isError(kc::ErrorKind::PortNotOpened)) {
+        window.setText(kCommandLine, "");
+    }
+}
+
+void sendKey(const AppState& state, Window& window, SerialLink& link, int controlId,
+             const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
+    if (const auto code = keyCode(controlId)) {
+        const SendReport report = pressKey(link, window, state.portName, *code, holdLimit);
+        showTrouble(window, link, report, controlId, diagnostics);
+    }
+}
 
 Sender::Sender(Window& window, SerialLink& link, DiagnosticSink diagnostics)
     : window_(window), link_(link), diagnostics_(std::move(diagnostics)) {

@@ -3,12 +3,28 @@
 // their interfaces, one operation at a time.
 #pragma once
 
+#include <chrono>
+
 #include "app_state.h"
 #include "diagnostic_sink.h"
 #include "serial_link.h"
+#include "typing.h"
 #include "window.h"
 
 namespace morvale {
+
+// Types the command line into the KC on Return and empties it. A port that
+// does not open sends nothing, keeps the command and shows why at the command
+// line; a held line given up is one line to diagnostics.
+void sendCommandLine(AppState& state, Window& window, SerialLink& link,
+                     const DiagnosticSink& diagnostics = {},
+                     std::chrono::milliseconds holdLimit = kHoldLimit);
+
+// Sends the key code of a key button. A port that does not open sends
+// nothing and shows why at the button.
+void sendKey(const AppState& state, Window& window, SerialLink& link, int controlId,
+             const DiagnosticSink& diagnostics = {},
+             std::chrono::milliseconds holdLimit = kHoldLimit);
 
 class Sender {
   public:

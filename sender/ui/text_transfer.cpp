@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "keyboard_relay.h"
+#include "controls.h"
 
 namespace morvale {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "keyboard_relay.h"
+#include "controls.h"
 #include "pty_peer.h"
 #include "sender_fixture.h"
 #include "termios_serial_link.h"

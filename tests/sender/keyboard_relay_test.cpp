@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "keyboard_relay.h"
+#include "controls.h"
 #include "pacer.h"
 #include "sender_fixture.h"
 

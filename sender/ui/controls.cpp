@@ -1,4 +1,4 @@
-#include "keyboard_relay.h"
+#include "controls.h"
 
 #include <string>
 
@@ -24,25 +24,6 @@ std::string_view keyCaption(int controlId) {
         return {};
     }
     return kc::kSpecialKeys[controlId - kFirstKeyButton].caption;
-}
-
-void sendCommandLine(AppState& state, Window& window, SerialLink& link,
-                     const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
-    const SendReport report =
-        typeLine(link, window, state.portName, window.text(kCommandLine), holdLimit);
-    state.kcTakesKeys = state.kcTakesKeys || report.lineEnded;
-    showTrouble(window, link, report, kCommandLine, diagnostics);
-    if (!report.isError(kc::ErrorKind::PortNotOpened)) {
-        window.setText(kCommandLine, "");
-    }
-}
-
-void sendKey(const AppState& state, Window& window, SerialLink& link, int controlId,
-             const DiagnosticSink& diagnostics, std::chrono::milliseconds holdLimit) {
-    if (const auto code = keyCode(controlId)) {
-        const SendReport report = pressKey(link, window, state.portName, *code, holdLimit);
-        showTrouble(window, link, report, controlId, diagnostics);
-    }
 }
 
 void showTrouble(Window& window, const SerialLink& link, const SendReport& sent, int controlId,
