@@ -1,9 +1,9 @@
-// Conversions between the Latin-1 byte texts the sender's logic works with
+// Conversions between the Latin-1 byte texts the window program works with
 // and the Unicode strings of the widgets.
 //
-// A logic text ends at its first zero byte. Widget text that Latin-1 cannot
+// A program text ends at its first zero byte. Widget text that Latin-1 cannot
 // hold becomes '?', so nothing outside Latin-1 ever reaches the serial line.
-// The editor's lines are separated by CR LF towards the logic, as the
+// The editor's lines are separated by CR LF towards the program, as the
 // program has always read them; any of CR LF, CR or LF is taken on the way in.
 #pragma once
 

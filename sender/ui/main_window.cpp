@@ -102,8 +102,8 @@ void MainWindow::createMenu() {
         QAction* item = menu->addAction(QStringLiteral("COM%1").arg(menuId));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, menuId] {
-            // Qt has toggled the check already; show the logic's choice until
-            // the logic makes another.
+            // Qt has toggled the check already; show the program's choice until
+            // the program makes another.
             showPortChecks();
             emit menuChosen(menuId);
         });

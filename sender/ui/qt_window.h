@@ -1,4 +1,4 @@
-// The sender's window on Qt Widgets, as the logic sees it (morvale::Window).
+// The sender's window on Qt Widgets, as the window program sees it (morvale::Window).
 //
 // Clicks, menu choices, the command line's Return key and close requests
 // are queued as application events; everything else a window does (painting,
