@@ -25,7 +25,7 @@
 
 #include "bench_support.h"
 #include "pty_peer.h"
-#include "text_transfer.h"
+#include "listing.h"
 
 namespace {
 
