@@ -40,9 +40,6 @@ class TransferWriter {
             return HeldWrite::DeviceFailed;
         }
         const HeldWrite outcome = writeThroughHold(line_, pacer_, c, rule);
-        if (outcome == HeldWrite::DeviceFailed) {
-            line_.lose();
-        }
         if (outcome == HeldWrite::DeviceFailed ||
             (outcome != HeldWrite::Sent && rule.limit != Clock::duration::max())) {
             ended_ = true;

@@ -18,6 +18,13 @@ namespace morvale {
 
 using Clock = std::chrono::steady_clock;
 
+// The ticks of a pause that are over when a wait through them ends early
+// now: the tick it ended in counts, and at least one more than before.
+inline int ticksOverNow(Clock::time_point start, Clock::duration tick, int done, int last) {
+    const auto endedIn = static_cast<int>((Clock::now() - start) / tick);
+    return std::min(std::max(endedIn + 1, done + 1), last);
+}
+
 class Pacer {
   public:
     virtual ~Pacer() = default;
@@ -36,8 +43,7 @@ class Pacer {
             done = last;
             return false;
         }
-        const auto arrivedIn = static_cast<int>((Clock::now() - start) / tick);
-        done = std::min(std::max(arrivedIn + 1, done + 1), last);
+        done = ticksOverNow(start, tick, done, last);
         return true;
     }
 };

@@ -30,6 +30,9 @@ WriteResult OperationLine::write(std::span<const std::uint8_t> bytes) {
     if (progress_) {
         progress_->wrote(result.written);
     }
+    if (result.failed) {
+        lose();
+    }
     return result;
 }
 

@@ -68,13 +68,14 @@ class OperationLine {
 
     // False, with the report's error set, when the port does not open.
     [[nodiscard]] bool open(const LineSettings& settings);
+    // Writes and counts the bytes; a write that fails sets the report's
+    // error (DeviceLost) and tells the observer.
     WriteResult write(std::span<const std::uint8_t> bytes);
-    // The report's error for the device's failure, told to the observer.
-    void lose();
-    Progress* progress() const { return progress_; }
     const std::string& portName() const { return portName_; }
 
   private:
+    void lose();
+
     SerialLink& link_;
     std::string portName_;
     Progress* progress_;

@@ -87,8 +87,6 @@ SendReport typeLine(SerialLink& link, Pacer& pacer, std::string_view portName,
         const HeldWrite outcome = writeThroughHold(line, pacer, command[i], rule);
         if (outcome == HeldWrite::GaveUp) {
             report.error = holdError(portName, holdLimit, "the rest of the command was not sent");
-        } else if (outcome == HeldWrite::DeviceFailed) {
-            line.lose();
         }
         if (outcome != HeldWrite::Sent) {
             break;
@@ -111,15 +109,8 @@ SendReport pressKey(SerialLink& link, Pacer& pacer, std::string_view portName, s
         return report;
     }
     const HoldRule rule{.stoppable = false, .limit = holdLimit};
-    switch (writeThroughHold(line, pacer, static_cast<char>(code), rule)) {
-        case HeldWrite::GaveUp:
-            report.error = holdError(portName, holdLimit, "the key was not sent");
-            break;
-        case HeldWrite::DeviceFailed:
-            line.lose();
-            break;
-        default:
-            break;
+    if (writeThroughHold(line, pacer, static_cast<char>(code), rule) == HeldWrite::GaveUp) {
+        report.error = holdError(portName, holdLimit, "the key was not sent");
     }
     return report;
 }

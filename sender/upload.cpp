@@ -104,9 +104,7 @@ SendReport sendImage(SerialLink& link, Pacer& pacer, std::string_view portName,
             return;
         }
         const WriteResult result = line.write(bytes);
-        if (result.failed) {
-            line.lose();
-        } else if (result.written < static_cast<std::int32_t>(bytes.size())) {
+        if (!result.failed && result.written < static_cast<std::int32_t>(bytes.size())) {
             ++report.shortPieces;
             if (progress) {
                 progress->pieceShort();
@@ -115,8 +113,8 @@ SendReport sendImage(SerialLink& link, Pacer& pacer, std::string_view portName,
     };
     // A short header is not counted: the pieces after it tell.
     const auto writeHeader = [&](std::span<const std::uint8_t> bytes) {
-        if (!report.error && line.write(bytes).failed) {
-            line.lose();
+        if (!report.error) {
+            static_cast<void>(line.write(bytes));
         }
     };
     writeHeader(std::span(header).first(1));
@@ -173,9 +171,7 @@ SendReport startProgram(SerialLink& link, Pacer& pacer, std::string_view portNam
     const std::uint8_t start[] = {kc::kStartProgram, field[0], field[1]};
     const auto whole = [&](std::span<const std::uint8_t> bytes) {
         const WriteResult result = line.write(bytes);
-        if (result.failed) {
-            line.lose();
-        } else if (result.written < static_cast<std::int32_t>(bytes.size())) {
+        if (!result.failed && result.written < static_cast<std::int32_t>(bytes.size())) {
             report.error = kc::Error{kc::ErrorKind::PieceShort, 0, std::string(portName),
                                      "the start command did not go out whole (the KC held "
                                      "the line too long)"};

@@ -12,7 +12,6 @@
 // File paths are the file system's own bytes.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -112,8 +111,7 @@ class Window : public Pacer {
         if (event.kind == Event::Kind::None) {
             done = last;
         } else {
-            const auto arrivedIn = static_cast<int>((Clock::now() - start) / tick);
-            done = std::min(std::max(arrivedIn + 1, done + 1), last);
+            done = ticksOverNow(start, tick, done, last);
         }
         return event;
     }
