@@ -37,6 +37,10 @@ void showTrouble(Window& window, const SerialLink& link, const SendReport& sent,
     }
 }
 
+void showDeviceLost(Window& window) {
+    window.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!", MessageIcon::None);
+}
+
 void setKeyButtonsEnabled(Window& window, bool enabled) {
     for (int id = kFirstKeyButton; id <= kLastKeyButton; ++id) {
         window.setEnabled(id, enabled);

@@ -26,6 +26,9 @@ std::string_view keyCaption(int controlId);
 void showTrouble(Window& window, const SerialLink& link, const SendReport& sent, int controlId,
                  const DiagnosticSink& diagnostics);
 
+// The message box for a device that failed while an operation wrote to it.
+void showDeviceLost(Window& window);
+
 // Enables or disables the twelve key buttons, in order 3 to 14.
 void setKeyButtonsEnabled(Window& window, bool enabled);
 

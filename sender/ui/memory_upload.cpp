@@ -60,10 +60,7 @@ class UploadLook final : public Progress {
     void pieceShort() override {
         window_.showMessage("Fehler", "Sendespeicher nicht leer!", MessageIcon::None);
     }
-    void deviceLost(const kc::Error& /*error*/) override {
-        window_.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!",
-                            MessageIcon::None);
-    }
+    void deviceLost(const kc::Error& /*error*/) override { showDeviceLost(window_); }
     void leave() {
         if (entered_) {
             setUploadControlsEnabled(window_, true);

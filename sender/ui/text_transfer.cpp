@@ -57,10 +57,7 @@ class SendingLook final : public Progress {
             window_.showNotice(kSendButton, overlongNotice(overlong));
         }
     }
-    void deviceLost(const kc::Error& /*error*/) override {
-        window_.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!",
-                            MessageIcon::None);
-    }
+    void deviceLost(const kc::Error& /*error*/) override { showDeviceLost(window_); }
     void leave() {
         if (entered_) {
             state_.sending = false;
