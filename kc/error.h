@@ -30,6 +30,7 @@ enum class ErrorKind {
     PieceShort,      // a piece of an upload did not leave whole
     AddressRefused,  // the target address is none the KC can take
     NoStartAddress,  // a program to start has no start address
+    Malformed,       // a file or listing breaks the rules of its kind; detail says where
 };
 
 struct Error {
