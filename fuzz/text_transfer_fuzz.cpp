@@ -210,13 +210,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        message.icon == morvale::MessageIcon::None,
                    "the message for a device that failed");
     }
-    // A line of more than 72 characters, line feeds left out, gets one
+    // A line of more than 73 characters, line feeds left out, gets one
     // notice once the port is open.
     bool overlong = false;
     std::size_t lineLength = 0;
     for (const char c : script.text) {
         lineLength = c == '\r' ? 0 : lineLength + (c == '\n' ? 0 : 1);
-        overlong = overlong || lineLength > 72;
+        overlong = overlong || lineLength > 73;
     }
     const bool notice = script.text.empty() ? false : script.portOpens ? overlong : true;
     expectEqual(window.notices.size(), notice ? 1 : 0,

@@ -18,8 +18,8 @@
 namespace morvale {
 
 // HC-BASIC keeps at most this many characters of a line, its number
-// included, and drops the rest.
-inline constexpr std::size_t kLongestBasicLine = 72;
+// included: each further character overwrites the last of them.
+inline constexpr std::size_t kLongestBasicLine = 73;
 
 // The lines of the text (counted from 1) longer than BASIC keeps. They are
 // sent as they are.

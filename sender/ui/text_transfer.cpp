@@ -27,8 +27,8 @@ void leaveSendingLook(Window& window) {
     window.setText(kSendButton, "Senden");
 }
 
-// "Zeilen 3, 17 und 2 weitere sind länger als 72 Zeichen – BASIC behält nur
-// 72", in Latin-1.
+// "Zeilen 3, 17 und 2 weitere sind länger als 73 Zeichen – BASIC behält nur
+// 73", in Latin-1.
 std::string overlongNotice(const std::vector<int>& lines) {
     constexpr std::size_t kNamed = 5;
     std::string notice = lines.size() == 1 ? "Zeile " : "Zeilen ";

@@ -92,10 +92,10 @@ TEST_F(Kcsend, TextTypesAListingFromAFileOrStandardInput) {
     expectReceived(expected);
 
     // A line longer than BASIC keeps goes out whole, with one line saying so.
-    const std::string line = "10 REM " + std::string(66, 'X');
+    const std::string line = "10 REM " + std::string(67, 'X');
     const RunResult overlong = runKcsend({"text", "-"}, "1 END\n" + line + "\n");
     EXPECT_EQ(overlong.exitCode, 0);
-    EXPECT_NE(overlong.err.find("standard input: line 2 is longer than the 72 characters"),
+    EXPECT_NE(overlong.err.find("standard input: line 2 is longer than the 73 characters"),
               std::string::npos)
         << overlong.err;
     expectReceived(bytesOf("\r1 END\r" + line + "\r"));

@@ -68,19 +68,19 @@ TEST_F(TextTransfer, KcSchedulePausesLongWhereTheKcIsBusy) {
 }
 
 TEST_F(TextTransfer, LinesLongerThanBasicKeepsAreSentWholeWithOneNotice) {
-    const std::string line(73, 'X');
-    EXPECT_EQ(overlongLines(std::string(72, 'X') + "\r\n" + line + "\r\nA\r\n" + line),
+    const std::string line(74, 'X');
+    EXPECT_EQ(overlongLines(std::string(73, 'X') + "\r\n" + line + "\r\nA\r\n" + line),
               (std::vector<int>{2, 4}));
     EXPECT_EQ(overlongLines("\r\n" + line + line), (std::vector<int>{2}));
 
     send("A\r\n" + line + "\r\n");
     EXPECT_EQ(transcript.line(), "0D T50 41 T6 0D T50 " + typed(std::string(38, 'X')) + " 58 T50 " +
-                                     typed(std::string(34, 'X')) + " 0D T50");
+                                     typed(std::string(35, 'X')) + " 0D T50");
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(
         window.notices[0],
         std::pair(int{kSendButton},
-                  std::string("Zeile 2 ist l\xE4nger als 72 Zeichen \x96 BASIC beh\xE4lt nur 72")));
+                  std::string("Zeile 2 ist l\xE4nger als 73 Zeichen \x96 BASIC beh\xE4lt nur 73")));
 
     window.notices.clear();
     std::string many;
@@ -90,8 +90,8 @@ TEST_F(TextTransfer, LinesLongerThanBasicKeepsAreSentWholeWithOneNotice) {
     send(many);
     ASSERT_EQ(window.notices.size(), 1u);
     EXPECT_EQ(window.notices[0].second,
-              "Zeilen 1, 2, 3, 4, 5 und 2 weitere sind l\xE4nger als 72 Zeichen \x96 BASIC "
-              "beh\xE4lt nur 72");
+              "Zeilen 1, 2, 3, 4, 5 und 2 weitere sind l\xE4nger als 73 Zeichen \x96 BASIC "
+              "beh\xE4lt nur 73");
 }
 
 TEST_F(TextTransfer, EmptyEditorOnlyBeeps) {
