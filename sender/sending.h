@@ -38,6 +38,14 @@ struct UploadPiece {
     int blocks = 0;
 };
 
+// The steps of a BASIC program's load (basic_load.h).
+enum class BasicLoadStep {
+    PreparingBasic,  // typing BASIC's start and the command state's return
+    Program,         // the program's upload
+    Pointers,        // the uploads of BASIC's end pointers (and its protection)
+    Returning,       // the line end that hands BASIC the keyboard again
+};
+
 class Progress {
   public:
     virtual ~Progress() = default;
@@ -52,6 +60,8 @@ class Progress {
     // A piece did not leave whole (the KC held the line too long); the
     // upload goes on.
     virtual void pieceShort() {}
+    // A BASIC program's load goes on to its next step.
+    virtual void basicLoadStep(BasicLoadStep /*step*/) {}
     // The device failed; the operation ends.
     virtual void deviceLost(const kc::Error& /*error*/) {}
 };

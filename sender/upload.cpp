@@ -82,22 +82,9 @@ std::array<std::uint8_t, kc::kMemoryWriteHeaderSize> uploadHeader(std::int32_t a
             addressField[1], lengthField[0],   lengthField[1]};
 }
 
-SendReport sendImage(SerialLink& link, Pacer& pacer, std::string_view portName,
-                     std::int32_t address, std::span<const std::uint8_t> image,
-                     Progress* progress) {
-    SendReport report;
+bool writeUpload(OperationLine& line, Pacer& pacer, std::int32_t address,
+                 std::span<const std::uint8_t> image, Progress* progress, SendReport& report) {
     const auto length = static_cast<std::int32_t>(image.size());
-    if (auto refusal = targetRefusal(address, length)) {
-        report.error = std::move(refusal);
-        return report;
-    }
-    OperationLine line(link, portName, progress, report);
-    if (!line.open(kUploadLine)) {
-        return report;
-    }
-    if (progress) {
-        progress->planned(planUpload(length));
-    }
     const auto header = uploadHeader(address, length);
     const auto writeWhole = [&](std::span<const std::uint8_t> bytes) {
         if (report.error) {
@@ -123,17 +110,37 @@ SendReport sendImage(SerialLink& link, Pacer& pacer, std::string_view portName,
 
     for (const Piece& piece : piecesOf(length)) {
         if (report.error) {
-            break;
+            return false;
         }
         if (progress) {
             progress->pieceStarted(piece.shown);
         }
         if (stopRequested(pacer, piece)) {
             report.stopped = true;
-            break;
+            return false;
         }
         writeWhole(image.subspan(piece.offset, piece.size));
     }
+    return !report.error;
+}
+
+SendReport sendImage(SerialLink& link, Pacer& pacer, std::string_view portName,
+                     std::int32_t address, std::span<const std::uint8_t> image,
+                     Progress* progress) {
+    SendReport report;
+    const auto length = static_cast<std::int32_t>(image.size());
+    if (auto refusal = targetRefusal(address, length)) {
+        report.error = std::move(refusal);
+        return report;
+    }
+    OperationLine line(link, portName, progress, report);
+    if (!line.open(kUploadLine)) {
+        return report;
+    }
+    if (progress) {
+        progress->planned(planUpload(length));
+    }
+    static_cast<void>(writeUpload(line, pacer, address, image, progress, report));
     return report;
 }
 

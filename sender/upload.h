@@ -49,6 +49,14 @@ std::array<std::uint8_t, kc::kMemoryWriteHeaderSize> uploadHeader(std::int32_t a
                                    std::int32_t address, std::span<const std::uint8_t> image,
                                    Progress* progress = nullptr);
 
+// Writes one upload on an open line: ESC, the pause, T with address and
+// length, then the pieces, counting those that leave short in the report.
+// False when a stop asked for before a piece, or a device that failed, ended
+// it; the KC then waits for the rest of its bytes. The target is not
+// checked here.
+bool writeUpload(OperationLine& line, Pacer& pacer, std::int32_t address,
+                 std::span<const std::uint8_t> image, Progress* progress, SendReport& report);
+
 // Types MODIFY 1E2 and E7 FA., which gives CAOS its command state back; only
 // at the CAOS prompt (in BASIC or a program the KC takes them as anything
 // else). The report of the first line that did not go out whole, else of
