@@ -38,6 +38,7 @@ struct Error {
     int error = 0;        // errno, where a system call failed; else 0
     std::string subject;  // the path or port concerned; may be empty
     std::string detail;   // the reason in English words; may be empty
+    int line = 0;         // the line of a text concerned, from 1; 0 when none
 
     // "subject: reason", the reason being detail or else strerror(error);
     // either part is left out, with its separator, when it is empty.

@@ -4,9 +4,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "basic_listing.h"
 #include "file_reading.h"
+#include "kcb.h"
+#include "kcc_blocks.h"
 #include "kcc_header.h"
 #include "latin1_case.h"
+#include "tap.h"
 #include "text_lines.h"
 #include "utf8.h"
 
@@ -43,26 +47,82 @@ Loaded loadRawImage(const std::string& path, std::int64_t size) {
     return image;
 }
 
-Loaded loadContainer(const std::string& path, ImageKind kind) {
-    auto bytes = readFileStart(path, kc::kHeaderSize + kLongestImage);
-    if (!bytes) {
-        return readError(path, errno);
-    }
-    const std::size_t headerRead = std::min(bytes->size(), kc::kHeaderSize);
+// An image from a container's bytes: the header as far as they hold it, the
+// image as far as it announces.
+Image imageFromContainer(std::span<const std::uint8_t> bytes, ImageKind kind) {
+    const std::size_t headerRead = std::min(bytes.size(), kc::kHeaderSize);
     std::vector<std::uint8_t> padded(kc::kHeaderSize);
-    std::copy_n(bytes->begin(), headerRead, padded.begin());
+    std::copy_n(bytes.begin(), headerRead, padded.begin());
     const auto header = kc::readKccHeader(padded);
 
     Image image;
     image.kind = kind;
-    image.header.assign(bytes->begin(), bytes->begin() + static_cast<std::ptrdiff_t>(headerRead));
+    image.header.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(headerRead));
     image.announced = header->imageLength();
-    const std::size_t imageRead =
-        std::min(static_cast<std::size_t>(image.announced), bytes->size() - headerRead);
-    image.bytes.assign(bytes->begin() + static_cast<std::ptrdiff_t>(headerRead),
-                       bytes->begin() + static_cast<std::ptrdiff_t>(headerRead + imageRead));
+    const auto imageRead =
+        std::min(static_cast<std::size_t>(image.announced), bytes.size() - headerRead);
+    const auto first = bytes.begin() + static_cast<std::ptrdiff_t>(headerRead);
+    image.bytes.assign(first, first + static_cast<std::ptrdiff_t>(imageRead));
     image.loadAddress = header->loadAddress;
     image.startAddress = header->start();
+    return image;
+}
+
+Loaded loadContainer(const std::string& path, ImageKind kind) {
+    // Room for the block numbers and checksums of a file that kept them.
+    constexpr std::size_t kMostBytes = (kc::kHeaderSize + kLongestImage) / 128 * 130 + 260;
+    auto bytes = readFileStart(path, kMostBytes);
+    if (!bytes) {
+        return readError(path, errno);
+    }
+    if (auto numbered = kc::kccFromNumberedBlocks(*bytes, path)) {
+        if (auto* error = std::get_if<kc::Error>(&*numbered)) {
+            return *error;
+        }
+        *bytes = std::get<std::vector<std::uint8_t>>(std::move(*numbered));
+    }
+    return imageFromContainer(*bytes, kind);
+}
+
+// The whole of a KC file that is not a listing; at most as long as the
+// longest image with its header would be on tape.
+std::variant<std::vector<std::uint8_t>, kc::Error> readKcFile(const std::string& path) {
+    constexpr std::size_t kMostBytes = 16 + (kc::kHeaderSize + kLongestImage) / 128 * 129 * 4;
+    auto bytes = readFileStart(path, kMostBytes);
+    if (!bytes) {
+        return readError(path, errno);
+    }
+    return std::move(*bytes);
+}
+
+Loaded loadSss(const std::string& path) {
+    auto bytes = readKcFile(path);
+    if (auto* error = std::get_if<kc::Error>(&bytes)) {
+        return *error;
+    }
+    auto file = kc::readSss(std::get<std::vector<std::uint8_t>>(bytes), path);
+    if (auto* error = std::get_if<kc::Error>(&file)) {
+        return *error;
+    }
+    return Program{std::get<kc::BasicFile>(std::move(file))};
+}
+
+Loaded loadTap(const std::string& path) {
+    auto bytes = readKcFile(path);
+    if (auto* error = std::get_if<kc::Error>(&bytes)) {
+        return *error;
+    }
+    auto parts = kc::readTap(std::get<std::vector<std::uint8_t>>(bytes), path);
+    if (auto* error = std::get_if<kc::Error>(&parts)) {
+        return *error;
+    }
+    auto& contents = std::get<std::vector<kc::TapContent>>(parts);
+    const auto files = static_cast<int>(contents.size());
+    if (auto* basic = std::get_if<kc::BasicFile>(&contents.front())) {
+        return Program{std::move(*basic), files};
+    }
+    Image image = imageFromContainer(std::get<kc::TapKcc>(contents.front()).bytes, ImageKind::Kcc);
+    image.filesInArchive = files;
     return image;
 }
 
@@ -99,6 +159,12 @@ Loaded loadFile(const std::string& path) {
     if (extension == ".kcc" || extension == ".kcb") {
         return loadContainer(path, extension == ".kcc" ? ImageKind::Kcc : ImageKind::Kcb);
     }
+    if (extension == ".sss") {
+        return loadSss(path);
+    }
+    if (extension == ".tap") {
+        return loadTap(path);
+    }
     if (size > kLongestText) {
         return fileError(kc::ErrorKind::TooLong, path, "more than 1 MiB, too long for a listing");
     }
@@ -113,6 +179,31 @@ Loaded loadFile(const std::string& path) {
         return *error;
     }
     return std::get<Listing>(std::move(listing));
+}
+
+std::variant<kc::BasicFile, kc::Error> basicProgramOf(const Loaded& loaded,
+                                                      const std::string& subject) {
+    if (const auto* program = std::get_if<Program>(&loaded)) {
+        return program->file;
+    }
+    if (const auto* listing = std::get_if<Listing>(&loaded)) {
+        auto typed = kc::programFromListing(listing->lines, subject);
+        if (auto* error = std::get_if<kc::Error>(&typed)) {
+            return *error;
+        }
+        return kc::BasicFile{"", false, std::get<kc::BasicProgram>(std::move(typed))};
+    }
+    if (const auto* error = std::get_if<kc::Error>(&loaded)) {
+        return *error;
+    }
+    const Image& image = std::get<Image>(loaded);
+    if (image.kind == ImageKind::Raw) {
+        return kc::Error{kc::ErrorKind::WrongKind, 0, subject,
+                         "is a raw memory image, not a BASIC program"};
+    }
+    std::vector<std::uint8_t> file = image.header;
+    file.insert(file.end(), image.bytes.begin(), image.bytes.end());
+    return kc::readKcb(file, subject);
 }
 
 }  // namespace morvale

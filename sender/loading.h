@@ -2,7 +2,9 @@
 //
 // What kind a file is follows from its name's last four characters alone:
 // ".bin" is a raw image, ".kcc" and ".kcb" are KCC containers (a 128-byte
-// header, then the image), anything else is a listing.
+// header, then the image; also with the tape's block numbers kept), ".sss"
+// is a BASIC program as the KC saves it, ".tap" a tape archive holding a
+// BASIC program or a KCC file, anything else is a listing.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "error.h"
+#include "sss.h"
 
 namespace morvale {
 
@@ -45,18 +48,36 @@ struct Image {
     // one went on in zeros; a raw image has neither.
     std::optional<std::int32_t> loadAddress;
     std::optional<std::int32_t> startAddress;
+    // A tape archive may hold several files; the first was taken.
+    int filesInArchive = 1;
 };
 
-using Loaded = std::variant<Listing, Image, kc::Error>;
+// A BASIC program from one of the KC's own files.
+struct Program {
+    kc::BasicFile file;
+    int filesInArchive = 1;
+};
+
+using Loaded = std::variant<Listing, Image, Program, kc::Error>;
 
 // Reads the file at path. Errors: NoSuchFile, IsDirectory, EmptyFile,
 // System (a read failed, with errno), TooLong (a raw image over 65,535
-// bytes, a listing over 1 MiB); each names the path and says why in words.
+// bytes, a listing over 1 MiB, a program longer than BASIC takes),
+// Malformed and WrongKind (a KC file broken, or holding data BASIC does not
+// run); each names the path and says why in words.
 [[nodiscard]] Loaded loadFile(const std::string& path);
 
 // A listing from bytes read elsewhere (standard input, say), with the same
 // limit and UTF-8 rule; the error names subject.
 [[nodiscard]] std::variant<Listing, kc::Error> listingFromBytes(std::span<const std::uint8_t> bytes,
                                                                 const std::string& subject);
+
+// The BASIC program a loaded file stands for: a program as it is, a listing
+// as BASIC stores it when it is typed line by line into an empty program, a
+// KCC or KCB container that holds one at 0401h. Errors name subject:
+// Malformed (a listing line BASIC would refuse, named), WrongKind (a memory
+// image with no program at 0401h), and those of the reading.
+[[nodiscard]] std::variant<kc::BasicFile, kc::Error> basicProgramOf(const Loaded& loaded,
+                                                                    const std::string& subject);
 
 }  // namespace morvale

@@ -22,6 +22,12 @@ std::optional<Command> commandNamed(std::string_view word) {
     if (word == "run") {
         return Command::Run;
     }
+    if (word == "basic") {
+        return Command::Basic;
+    }
+    if (word == "list") {
+        return Command::List;
+    }
     if (word == "ports") {
         return Command::Ports;
     }
@@ -154,7 +160,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             command = commandNamed(arg);
             if (!command) {
                 return UsageError{"unknown command '" + arg +
-                                  "'; use type, key, text, upload, run or ports"};
+                                  "'; use type, key, text, upload, run, basic, list or ports"};
             }
             continue;
         }
@@ -162,7 +168,8 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     }
 
     if (!command) {
-        return UsageError{"no command given; use type, key, text, upload, run or ports"};
+        return UsageError{
+            "no command given; use type, key, text, upload, run, basic, list or ports"};
     }
     options.command = *command;
     if (options.keepCase && *command != Command::Type) {
@@ -192,10 +199,14 @@ Arguments parseArguments(const std::vector<std::string>& args) {
             break;
         case Command::Text:
         case Command::Upload:
-        case Command::Run: {
+        case Command::Run:
+        case Command::Basic:
+        case Command::List: {
             const std::string word = *command == Command::Text     ? "text"
                                      : *command == Command::Upload ? "upload"
-                                                                   : "run";
+                                     : *command == Command::Run    ? "run"
+                                     : *command == Command::Basic  ? "basic"
+                                                                   : "list";
             if (options.operands.size() != 1) {
                 return UsageError{word + " needs exactly one file"};
             }
@@ -219,6 +230,8 @@ std::string usageText() {
            "       kcsend [-p PORT] text [PAUSES] FILE\n"
            "       kcsend [-p PORT] upload [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
            "       kcsend [-p PORT] run [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
+           "       kcsend [-p PORT] basic FILE\n"
+           "       kcsend list FILE\n"
            "       kcsend ports\n"
            "Sends to a KC 85 over the serial line, as the Morvale window does.\n"
            "\n"
@@ -226,8 +239,13 @@ std::string usageText() {
            "                   and a carriage return\n"
            "  key NAME...      press KC keys: F1 to F6, BRK, STOP, INS, DEL, CLR, HOME\n"
            "  text FILE        type a listing with the window's pauses; - reads standard input\n"
-           "  upload FILE      upload a .bin, .kcc or .kcb image into the KC's memory\n"
+           "  upload FILE      upload a .bin, .kcc or .kcb image (or a .tap holding a\n"
+           "                   .kcc) into the KC's memory\n"
            "  run FILE         upload it and start it at the KCC header's start address\n"
+           "  basic FILE       load a BASIC program into HC-BASIC at the line's speed: a\n"
+           "                   listing (.bas, .txt; - reads standard input), .sss, .tap or\n"
+           "                   .kcb; from the CAOS prompt or BASIC's, then RUN runs it\n"
+           "  list FILE        print the listing of a .sss, .tap, .kcb or .kcc BASIC program\n"
            "  ports            list COM1 to COM4 and the other serial devices\n"
            "\n"
            "  -p, --port PORT      COM1 to COM4 as kcsend ports lists them (MORVALE_COM1 to\n"

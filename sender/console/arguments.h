@@ -3,6 +3,7 @@
 //   kcsend [OPTIONS] type TEXT...        kcsend [OPTIONS] key NAME...
 //   kcsend [OPTIONS] text FILE           kcsend [OPTIONS] upload FILE [-a ADDRESS]
 //   kcsend [OPTIONS] run FILE [-a ADDRESS] [-s START]
+//   kcsend [OPTIONS] basic FILE          kcsend list FILE
 //   kcsend ports
 //
 // Options may stand before or after the command word, up to "--"; for type,
@@ -19,13 +20,13 @@
 
 namespace morvale::console {
 
-enum class Command { Type, Key, Text, Upload, Run, Ports };
+enum class Command { Type, Key, Text, Upload, Run, Basic, List, Ports };
 enum class ProgressMode { Auto, Always, Quiet };
 
 struct Options {
     Command command = Command::Type;
     std::string port = "COM2";
-    std::vector<std::string> operands;   // type: the words; key: the names; text, upload: the file
+    std::vector<std::string> operands;   // type: the words; key: the names; else the file
     std::optional<std::string> address;  // upload's -a, as given
     std::optional<std::string> start;    // -s, as given: start the program there
     bool restoreCaos = false;            // type MODIFY 1E2 / E7 FA before the upload

@@ -6,6 +6,13 @@
 #include <variant>
 #include <vector>
 
+#include <langinfo.h>
+
+#include <clocale>
+#include <cstring>
+
+#include "basic_listing.h"
+#include "basic_load.h"
 #include "file_descriptor.h"
 #include "hex_number.h"
 #include "interrupt.h"
@@ -70,6 +77,10 @@ class Run {
             case Command::Upload:
             case Command::Run:
                 return upload();
+            case Command::Basic:
+                return basic();
+            case Command::List:
+                return list();
             case Command::Ports:
                 std::fputs(portList().c_str(), stdout);
                 return {};
@@ -153,12 +164,15 @@ class Run {
             if (std::holds_alternative<Image>(loaded)) {
                 return {kUsage, path + " is a memory image; send it with kcsend upload"};
             }
+            if (std::holds_alternative<Program>(loaded)) {
+                return {kUsage, path + " is a BASIC program; load it with kcsend basic"};
+            }
             lines = std::move(std::get<Listing>(loaded).lines);
         }
         if (lines.empty()) {
             return {kNotSent, "standard input is empty; nothing to send"};
         }
-        warnOverlong(what, overlongLines(lines));
+        warnOverlong(what, overlongLines(lines), Overlong::Typed);
         const TransferPlan plan = planText(lines, options_.pacing);
         if (interrupted()) {
             return interruptedOutcome("nothing sent");
@@ -177,12 +191,16 @@ class Run {
         if (const auto* error = std::get_if<kc::Error>(&loaded)) {
             return {kNotSent, error->describe()};
         }
+        if (std::holds_alternative<Program>(loaded)) {
+            return {kUsage, path + " is a BASIC program; load it with kcsend basic"};
+        }
         const Image* image = std::get_if<Image>(&loaded);
         if (!image) {
             return {kUsage, path +
                                 " is not a memory image (.bin, .kcc or .kcb); "
                                 "type it with kcsend text"};
         }
+        noteArchive(path, image->filesInArchive);
         std::optional<std::int32_t> start;
         if (options_.start) {
             start = readHex(*options_.start);
@@ -236,6 +254,122 @@ class Run {
         return afterSending(started, "the image was uploaded, the program not started");
     }
 
+    // The file as loaded, or a listing from standard input for "-"; an
+    // outcome when neither could be had.
+    std::variant<Loaded, Outcome> loadOperand(const std::string& path) const {
+        if (path != "-") {
+            Loaded loaded = loadFile(path);
+            if (const auto* error = std::get_if<kc::Error>(&loaded)) {
+                return Outcome{kNotSent, error->describe()};
+            }
+            return loaded;
+        }
+        const auto read = readStandardInput();
+        if (std::holds_alternative<std::monostate>(read)) {
+            return interruptedOutcome("nothing sent");
+        }
+        if (const auto* error = std::get_if<kc::Error>(&read)) {
+            return Outcome{kNotSent, error->describe()};
+        }
+        auto listing =
+            listingFromBytes(std::get<std::vector<std::uint8_t>>(read), "standard input");
+        if (const auto* error = std::get_if<kc::Error>(&listing)) {
+            return Outcome{kNotSent, error->describe()};
+        }
+        return Loaded{std::get<Listing>(std::move(listing))};
+    }
+
+    // The BASIC program a file or standard input stands for, or the outcome
+    // that says why there is none.
+    std::variant<kc::BasicFile, Outcome> programOperand(const std::string& path) const {
+        auto loaded = loadOperand(path);
+        if (auto* outcome = std::get_if<Outcome>(&loaded)) {
+            return *outcome;
+        }
+        const Loaded& file = std::get<Loaded>(loaded);
+        const std::string what = path == "-" ? "standard input" : path;
+        auto program = basicProgramOf(file, what);
+        if (auto* error = std::get_if<kc::Error>(&program)) {
+            if (error->kind == ErrorKind::WrongKind && std::holds_alternative<Image>(file)) {
+                return Outcome{kUsage, error->describe() + "; upload it with kcsend upload"};
+            }
+            return Outcome{kNotSent, error->describe()};
+        }
+        if (const auto* listing = std::get_if<Listing>(&file)) {
+            warnOverlong(what, overlongLines(listing->lines), Overlong::Loaded);
+        }
+        if (const auto* kept = std::get_if<Program>(&file)) {
+            noteArchive(what, kept->filesInArchive);
+        }
+        return std::get<kc::BasicFile>(std::move(program));
+    }
+
+    Outcome basic() {
+        const std::string& path = options_.operands[0];
+        auto operand = programOperand(path);
+        if (auto* outcome = std::get_if<Outcome>(&operand)) {
+            return *outcome;
+        }
+        const kc::BasicFile& file = std::get<kc::BasicFile>(operand);
+        const std::size_t size = kc::programImageSize(file.program);
+        if (const auto refusal = basicLoadRefusal(size)) {
+            return {kNotSent, (path == "-" ? "standard input" : path) + ": " + refusal->describe() +
+                                  "; nothing sent"};
+        }
+        const TransferPlan plan = planBasicLoad(size, file.isProtected);
+        if (interrupted()) {
+            return interruptedOutcome("nothing sent");
+        }
+        startProgress(path == "-" ? "standard input" : path, "bytes", plan);
+        const SendReport report = loadBasicProgram(link_, pacer_, options_.port, file.program,
+                                                   file.isProtected, &progress_);
+        progress_.finish();
+        return afterTransfer(report, "the KC got " + std::to_string(report.bytesSent) + " of " +
+                                         std::to_string(plan.bytes) +
+                                         " bytes; press RESET on the KC before the next try");
+    }
+
+    Outcome list() const {
+        const std::string& path = options_.operands[0];
+        auto operand = programOperand(path);
+        if (auto* outcome = std::get_if<Outcome>(&operand)) {
+            return *outcome;
+        }
+        const kc::BasicFile& file = std::get<kc::BasicFile>(operand);
+        if (file.isProtected && options_.progress != ProgressMode::Quiet) {
+            std::fprintf(stderr, "kcsend: %s was saved protected; on the KC, LIST refuses it\n",
+                         path.c_str());
+        }
+        const bool utf8 = terminalTakesUtf8();
+        std::string text;
+        for (const std::string& line : kc::listedLines(file.program)) {
+            text += utf8 ? kc::latin1ToUtf8(line) : line;
+            text += '\n';
+        }
+        if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+            std::fflush(stdout) != 0) {
+            return {kNotSent, kc::systemError("standard output", errno).describe()};
+        }
+        return {};
+    }
+
+    // Latin-1 goes out as it is only where the locale asks for it; UTF-8
+    // everywhere else.
+    static bool terminalTakesUtf8() {
+        std::setlocale(LC_CTYPE, "");
+        const std::string codeset = ::nl_langinfo(CODESET);
+        return codeset != "ISO-8859-1" && codeset != "ISO-8859-15";
+    }
+
+    // One line on standard error when a tape archive held more than the file
+    // taken from it.
+    void noteArchive(const std::string& what, int files) const {
+        if (files > 1 && options_.progress != ProgressMode::Quiet) {
+            std::fprintf(stderr, "kcsend: %s holds %d files; the first is taken\n", what.c_str(),
+                         files);
+        }
+    }
+
     void startProgress(const std::string& what, const std::string& unit, const TransferPlan& plan) {
         if (showProgress_) {
             progress_.start(what, unit, plan);
@@ -243,7 +377,9 @@ class Run {
     }
 
     // One line on standard error naming the lines BASIC cuts.
-    void warnOverlong(const std::string& what, const std::vector<int>& lines) const {
+    enum class Overlong { Typed, Loaded };
+
+    void warnOverlong(const std::string& what, const std::vector<int>& lines, Overlong kind) const {
         if (lines.empty() || options_.progress == ProgressMode::Quiet) {
             return;
         }
@@ -255,10 +391,11 @@ class Run {
             named += " and " + std::to_string(lines.size() - 10) + " more";
         }
         const bool one = lines.size() == 1;
-        const std::string line = what + ": " + (one ? "line " : "lines ") + named +
-                                 (one ? " is" : " are") + " longer than the " +
-                                 std::to_string(kLongestBasicLine) +
-                                 " characters BASIC keeps; sent as " + (one ? "it is" : "they are");
+        const std::string line =
+            what + ": " + (one ? "line " : "lines ") + named + (one ? " is" : " are") +
+            " longer than the " + std::to_string(kLongestBasicLine) + " characters BASIC keeps; " +
+            (kind == Overlong::Typed ? (one ? "sent as it is" : "sent as they are")
+                                     : "loaded as BASIC keeps " + std::string(one ? "it" : "them"));
         std::fprintf(stderr, "kcsend: %s\n", line.c_str());
     }
 
