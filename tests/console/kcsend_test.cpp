@@ -9,9 +9,12 @@
 #include <fstream>
 #include <numeric>
 
+#include "basic_listing.h"
 #include "program_run.h"
 #include "pty_peer.h"
 #include "scratch_dir.h"
+#include "sss.h"
+#include "tap.h"
 
 namespace morvale::testing {
 namespace {
@@ -151,6 +154,40 @@ TEST_F(Kcsend, RunUploadsAndStartsAtTheHeaderStartAddress) {
     kcc[16] = 2;  // no start address
     expectFailure(runKcsend({"run", file("prog.kcc", kcc)}), 1, "no start address");
     EXPECT_FALSE(peer.waitForBytes(1, 100ms));
+}
+
+TEST_F(Kcsend, BasicLoadsAListingAsBasicWouldStoreItTyped) {
+    expectSuccess(runKcsend({"basic", file("game.bas", bytesOf("20 goto 10\n10 ?\n"))}));
+    Bytes expected = bytesOf("\rBASIC\r\rDOKE 482,-1305:NEW\r");
+    const Bytes uploads = {0x1B, 'T',  0x01, 0x04, 0x11, 0x00,  // 17 bytes to 0401h
+                           0x07, 0x04, 0x0A, 0x00, 0x9E, 0x00,  // 10 PRINT
+                           0x10, 0x04, 0x14, 0x00, 0x88, 0x20, 0x31, 0x30, 0x00,  // 20 GOTO 10
+                           0x00, 0x00,  // the closing link
+                           0x1B, 'T',  0xD7, 0x03, 0x06, 0x00, 0x12, 0x04, 0x12,
+                           0x04, 0x12, 0x04,  // pointers
+                           0x0D};
+    expected.insert(expected.end(), uploads.begin(), uploads.end());
+    expectReceived(expected);
+}
+
+TEST_F(Kcsend, BasicAndListTakeProgramsAndNameWhatIsNone) {
+    kc::BasicFile game{"GAME", true, {{{10, {0x9E, 0x20, 0x22, 0xC4, 0x22}}}}};
+    const std::string sss = file("game.sss", kc::writeSss(game.program));
+    const std::string tap = file("game.tap", kc::writeTap(game));
+    const RunResult listed = runKcsend({"list", sss});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out, "10 PRINT \"\xC3\x84\"\n");
+    const RunResult fromTape = runKcsend({"list", tap});
+    EXPECT_EQ(fromTape.out, listed.out);
+    EXPECT_NE(fromTape.err.find("saved protected"), std::string::npos) << fromTape.err;
+
+    expectFailure(runKcsend({"basic", file("bad.bas", bytesOf("10 END\nPRINT 1\n"))}), 1,
+                  "line 2 (\"PRINT 1\") has no line number");
+    expectFailure(runKcsend({"basic", file("image.bin", Bytes(4, 0))}), 2,
+                  "upload it with kcsend upload");
+    expectFailure(runKcsend({"text", sss}), 2, "load it with kcsend basic");
+    expectFailure(runKcsend({"list", file("broken.sss", Bytes{0x40, 0x00, 0x01})}), 1, "runs past");
+    EXPECT_TRUE(peer.receivedBytes().empty());
 }
 
 TEST_F(Kcsend, RomGuardRefusesWithTheReasonAndSendsNothing) {
