@@ -13,12 +13,17 @@ namespace kc {
 namespace {
 
 constexpr char kEndOfFile = 0x1A;
+// CAOS types a function key's string in its place, and none has one until a
+// program or KEY gives it one.
+constexpr std::uint8_t kFirstFunctionKey = 0xF1;
 constexpr std::size_t kQuotedStart = 24;
 
-// What the line editor does with a key it acts on; nothing for a key it
-// stores, echoes or ignores.
-std::optional<std::string_view> editingKey(std::uint8_t key) {
+// What the KC does with a key that makes a typed line other than its
+// characters; nothing for a key it stores, echoes or ignores.
+std::optional<std::string_view> keyActedOn(std::uint8_t key) {
     switch (key) {
+        case 0x1B:
+            return "ESC, which CAOS takes together with the key after it, even the line's end";
         case 0x03:
             return "BRK, which makes BASIC's line editor abandon the line";
         case 0x1C:
@@ -66,17 +71,17 @@ Error malformed(std::string_view subject, std::string detail) {
 }
 
 // The characters the editor holds when the line's CR comes, or the key that
-// BASIC's editor would act on.
+// the KC would act on.
 std::variant<std::string, std::uint8_t> keysTyped(std::string_view line) {
     std::string keys;
     for (const char c : line) {
         const auto byte = static_cast<std::uint8_t>(c);
-        if (editingKey(byte)) {
+        if (keyActedOn(byte)) {
             return byte;
         }
         if (byte == '\t') {
             keys += ' ';  // the KC's cursor-right over an empty place
-        } else if (byte >= 0x20) {
+        } else if (byte >= 0x20 && byte < kFirstFunctionKey) {
             keys += c;
         }
     }
@@ -133,7 +138,7 @@ std::variant<BasicProgram, Error> programFromListing(std::string_view latin1,
             char code[4];
             std::snprintf(code, sizeof code, "%02Xh", *key);
             return malformed(subject, lineNamed(lineCount, line) + " holds " + code + ", " +
-                                          std::string(*editingKey(*key)));
+                                          std::string(*keyActedOn(*key)));
         }
         const auto numbered = numberedLine(std::get<std::string>(keys));
         if (const auto* no = std::get_if<NoLine>(&numbered)) {

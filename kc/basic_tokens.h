@@ -11,8 +11,8 @@
 // after DATA up to the next colon are kept as typed. LIST knows only quotes:
 // it expands every token byte outside them, also one that was typed as a raw
 // byte or stands inside a REM. So a listing read back in gives the same bytes
-// only where no such byte lies in a REM or DATA text (see basic_listing.h for
-// the rest).
+// only where no such byte lies in a REM or DATA text (basic_listing.h has the
+// rest).
 #pragma once
 
 #include <cstdint>
@@ -47,7 +47,7 @@ std::vector<std::uint8_t> tokeniseText(std::string_view latin1);
 // keyword (every quote opens or closes a string), every other byte as
 // itself. Bytes F5h-FFh outside quotes are no token to CAOS 4.2 and the KC
 // prints some bytes of its ROM for them; here they stand for themselves, so
-// that the listing reads back as the same byte. Cannot fail.
+// that the listing still shows that a byte is there. Cannot fail.
 std::string listedText(std::span<const std::uint8_t> text);
 
 }  // namespace kc

@@ -38,10 +38,11 @@ TEST(BasicListing, ReadsEachLineAsBasicsLineEditorTakesIt) {
          90,
          {0x41, 0xB4, 0x31, 0x20, 0x3A, 0x20, 0x42, 0x20, 0xB4, 0x20, 0x32, 0x20, 0x20, 0x20}},
         {"30 PRINT\tA", 30, {0x9E, 0x20, 0x41}},
-        {"60 A\x01\x0B\x13\x1B"
+        // Seen: the editor drops what it only echoes, CAOS the function keys.
+        {"60 A\x01\x0B\x13\x0C\xF1\xF5\xFF\xF0"
          "B",
          60,
-         {0x41, 0x42}},
+         {0x41, 0xF0, 0x42}},
         // 78 characters; the editor keeps the first 72 and the last.
         {kept + "!#%&/()=?", 10, bytes("\x8E " + std::string(62, 'X') + "!#%?")},
         {kept + "!#%?", 10, bytes("\x8E " + std::string(62, 'X') + "!#%?")},
@@ -74,6 +75,7 @@ TEST(BasicListing, RefusesWhatBasicWouldNotStore) {
          "line 1 (\"10 A<1C>\") holds 1Ch, the key that makes BASIC's line editor run LIST"},
         {"10 A\x03", "holds 03h, BRK"},
         {"10 \x1A", "holds 1Ah, a key BASIC's line editor edits"},
+        {"10 A\x1B\r20 B", "holds 1Bh, ESC"},
         {"10 REM 12345678901234567890\x08", "line 1 (\"10 REM 12345678901234567...\") holds 08h"},
     };
     for (const auto& c : cases) {
