@@ -26,6 +26,7 @@
 // - a line whose listing is longer than the 73 characters a line keeps.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <variant>
