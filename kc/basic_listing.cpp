@@ -66,8 +66,9 @@ std::string lineNamed(std::size_t number, std::string_view line) {
     return "line " + std::to_string(number) + " (\"" + shown + "\")";
 }
 
-Error malformed(std::string_view subject, std::string detail) {
-    return {ErrorKind::Malformed, 0, std::string(subject), std::move(detail)};
+Error malformed(std::string_view subject, std::size_t line, std::string detail) {
+    return {ErrorKind::Malformed, 0, std::string(subject), std::move(detail),
+            static_cast<int>(line)};
 }
 
 // The characters the editor holds when the line's CR comes, or the key that
@@ -137,20 +138,22 @@ std::variant<BasicProgram, Error> programFromListing(std::string_view latin1,
         if (const auto* key = std::get_if<std::uint8_t>(&keys)) {
             char code[4];
             std::snprintf(code, sizeof code, "%02Xh", *key);
-            return malformed(subject, lineNamed(lineCount, line) + " holds " + code + ", " +
-                                          std::string(*keyActedOn(*key)));
+            return malformed(subject, lineCount,
+                             lineNamed(lineCount, line) + " holds " + code + ", " +
+                                 std::string(*keyActedOn(*key)));
         }
         const auto numbered = numberedLine(std::get<std::string>(keys));
         if (const auto* no = std::get_if<NoLine>(&numbered)) {
             if (*no == NoLine::Unnumbered) {
-                return malformed(subject, lineNamed(lineCount, line) +
-                                              " has no line number; BASIC would run it instead "
-                                              "of storing it");
+                return malformed(subject, lineCount,
+                                 lineNamed(lineCount, line) +
+                                     " has no line number; BASIC would run it instead "
+                                     "of storing it");
             }
             if (*no == NoLine::NumberTooHigh) {
-                return malformed(subject, lineNamed(lineCount, line) + " has a line number above " +
-                                              std::to_string(kHighestLineNumber) +
-                                              ", which BASIC refuses");
+                return malformed(subject, lineCount,
+                                 lineNamed(lineCount, line) + " has a line number above " +
+                                     std::to_string(kHighestLineNumber) + ", which BASIC refuses");
             }
             continue;
         }

@@ -47,10 +47,10 @@ inline constexpr std::size_t kBasicLineKeys = 73;
 // the function keys, and a line of blanks is passed over; a 1Ah (the
 // end-of-file mark of CP/M and DOS) as a line's first byte ends the listing.
 // A number without text deletes its line, if there is one. The error is
-// Malformed, names `subject`, and its detail names the line of the file (from
-// 1) and quotes its start, for a line that has no number, a number above
-// 65529, an editing key (cursor, INS, DEL, BRK, or the LIST, RUN and CONT
-// keys) or ESC.
+// Malformed, names `subject`, carries the line of the file (from 1) in its
+// `line`, and its detail names that line and quotes its start, for a line
+// that has no number, a number above 65529, an editing key (cursor, INS, DEL,
+// BRK, or the LIST, RUN and CONT keys) or ESC.
 [[nodiscard]] std::variant<BasicProgram, Error> programFromListing(std::string_view latin1,
                                                                    std::string_view subject);
 

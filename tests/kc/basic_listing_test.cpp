@@ -66,17 +66,19 @@ TEST(BasicListing, StoresLinesInOrderReplacingAndDeletingAsBasicDoes) {
 TEST(BasicListing, RefusesWhatBasicWouldNotStore) {
     const struct {
         std::string listing;
+        int line;
         std::string detail;
     } cases[] = {
-        {"10 A\n print x\n",
+        {"10 A\n print x\n", 2,
          "line 2 (\"print x\") has no line number; BASIC would run it instead of storing it"},
-        {"10 A\r\n\r\n65530 B", "line 3 (\"65530 B\") has a line number above 65529"},
-        {"10 A\x1C",
+        {"10 A\r\n\r\n65530 B", 3, "line 3 (\"65530 B\") has a line number above 65529"},
+        {"10 A\x1C", 1,
          "line 1 (\"10 A<1C>\") holds 1Ch, the key that makes BASIC's line editor run LIST"},
-        {"10 A\x03", "holds 03h, BRK"},
-        {"10 \x1A", "holds 1Ah, a key BASIC's line editor edits"},
-        {"10 A\x1B\r20 B", "holds 1Bh, ESC"},
-        {"10 REM 12345678901234567890\x08", "line 1 (\"10 REM 12345678901234567...\") holds 08h"},
+        {"10 A\x03", 1, "holds 03h, BRK"},
+        {"10 \x1A", 1, "holds 1Ah, a key BASIC's line editor edits"},
+        {"10 A\x1B\r20 B", 1, "holds 1Bh, ESC"},
+        {"10 REM 12345678901234567890\x08", 1,
+         "line 1 (\"10 REM 12345678901234567...\") holds 08h"},
     };
     for (const auto& c : cases) {
         const auto read = kc::programFromListing(c.listing, "GAME.BAS");
@@ -84,6 +86,7 @@ TEST(BasicListing, RefusesWhatBasicWouldNotStore) {
         const kc::Error& error = std::get<kc::Error>(read);
         EXPECT_EQ(error.kind, kc::ErrorKind::Malformed);
         EXPECT_EQ(error.subject, "GAME.BAS");
+        EXPECT_EQ(error.line, c.line);
         EXPECT_NE(error.detail.find(c.detail), std::string::npos) << error.detail;
     }
 }
