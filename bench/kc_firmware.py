@@ -2,11 +2,14 @@
 """Runs the sender against the KC 85/4's own firmware in the emulator.
 
     kc_firmware.py listing LINES [--seed N] [--width MIN-MAX] > game.bas
-    kc_firmware.py check KCSEND              the firmware check (a few minutes)
+    kc_firmware.py check KCSEND KC_FILE      the firmware check (a few minutes)
     kc_firmware.py measure KCSEND LINES [KCSEND OPTIONS...]
                                              one listing through kcsend: lines kept
     kc_firmware.py probe KCSEND BEFORE LINES [KCSEND OPTIONS...]
                                              LINES more behind BEFORE stored ones
+    kc_firmware.py basic-bench KCSEND [LINES...] [--no-typing]
+                                             a listing loaded by kcsend basic and typed
+                                             by kcsend text: seconds, bytes, line time
 
 The emulator comes from ../shared/kc-emulator, built into KC_WORK (default
 /tmp/kc-emulator) by its build.sh; KC_EMULATOR names another source folder.
@@ -73,6 +76,49 @@ def listing(lines, seed=1, width=(31, 60)):
             text = (text + ':REM ' + 'X' * target)[:target]
         out.append(text)
     return out
+
+
+def varied_listing(count=40, seed=5):
+    """A program of count lines that exercises BASIC's tokeniser (lower case,
+    ?, GO TO, DATA, REM and !, strings holding keywords, CAOS keywords, the
+    first-match quirks) and runs to its end, printing FERTIG. Only what the
+    KC's own keyboard can type: it is the reference."""
+    rng = random.Random(seed)
+    head = [
+        '10 rem varied: print "quoted" GOTO',
+        '20 s=0:a$="hello":dim z(5):restore',
+        '30 FOR i=1 TO 5:z(i)=i*i:s=s+z(i):NEXT i',
+        '40 if s>50 then ? "big";s',
+        '50 GO TO 70',
+        '60 PRINT "never"',
+        '70 READ x,y$:s=s+x',
+        '80 DATA 7, abc PRINT def',
+        '90 a$=a$+CHR$(65)+LEFT$("xyz",2):PRINT a$;LEN(a$)',
+        '100 ? INT(3.7);ABS(-2);SGN(-5);SQR(16)',
+        '110 GOSUB 900',
+        '120 ! a remark, with PRINT and ? in it',
+        '130 b=PEEK(1025):c=DEEK(983):d=2^3/4-1',
+        '140 IF b<>0 AND c>1000 OR d=1 THEN s=s+1',
+    ]
+    body, number = [], 150
+    fillers = [
+        lambda: 'v%d=%d*%d+%d' % (rng.randrange(9), rng.randrange(99), rng.randrange(9),
+                                  rng.randrange(9)),
+        lambda: 'q$="%s":s=s+LEN(q$)' % rng.choice(['FOR NEXT', 'go to', 'a:b', 'TO']),
+        lambda: 'rem %s' % rng.choice(['lower case stays', 'FOR x=1 TO 9', '???']),
+        lambda: 'ON 1 GOTO %d' % (number + 10),
+        lambda: 's=s+%d:t=INT(s/3)' % rng.randrange(50),
+    ]
+    while len(head) + len(body) < count - 6:
+        body.append('%d %s' % (number, rng.choice(fillers)()))
+        number += 10
+    # Never run: tokenised only.
+    tail = ['%d PRINT "FERTIG";s' % number, '%d END' % (number + 10),
+            '900 s=s+1:RETURN',
+            '910 FORM=1:CAT=2:a$=inkey$:?',
+            '920 PAPER 1:INK 7:CLS:LOCATE 1,2',
+            '930 x=peek(0)ORb:GO  TO 10']
+    return head + body + tail
 
 
 class Emulator:
@@ -315,7 +361,71 @@ def marker_program(value):
     return bytes([0x3E, value, 0x32, 0x00, 0x31, 0xC9])
 
 
-def check(path):
+def write_listing(folder, name, lines):
+    path = os.path.join(folder, name)
+    with open(path, 'w') as f:
+        f.write('\n'.join(lines) + '\n')
+    return path
+
+
+def kc_file(tool, kind, listing, out, name=''):
+    """An SSS or TAP file of the listing, written by the project's own writer
+    (bench/kc_file)."""
+    subprocess.run([tool, kind, listing, out] + ([name] if name else []), check=True)
+    return out
+
+
+def check_basic(path, tool, kc, folder, expect):
+    """kcsend basic from each state a user leaves the KC in: program memory as
+    the KC's own keyboard types the listing, and RUN runs it."""
+    lines = varied_listing()
+    listing = write_listing(folder, 'varied.bas', lines)
+
+    def load(what, file):
+        t0 = time.time()
+        r = kcsend(path, kc, 'basic', file)
+        took = time.time() - t0
+        if r.returncode != 0:
+            print('     kcsend basic: status %d %s' % (r.returncode, r.stderr.strip()))
+        kc.wait_keyboard(1.0)
+        return kc.program(), took
+
+    kc.run('ctl', 'poweron')
+    time.sleep(3)
+    loaded, took = load('power-on', listing)
+    kc.keyboard('RUN\r', settle=0.5)
+    ran = kc.wait_screen('FERTIG', 10000)
+    kc.keyboard('NEW\r', settle=0.5)
+    kc.keyboard('\r'.join(lines) + '\r', settle=3.0)
+    reference = kc.program()
+    same = loaded == reference and len(reference) > 2
+    expect('kcsend basic at the CAOS prompt after power-on: %d lines as the keyboard types '
+           'them (%.0f s)' % (len(lines), took), same,
+           '' if same else '%d bytes loaded, %d typed' % (len(loaded), len(reference)))
+    expect('and RUN runs it', ran)
+
+    kc.keyboard('NEW\r', settle=0.5)
+    sss = kc_file(tool, 'sss', listing, os.path.join(folder, 'varied.sss'))
+    loaded, took = load('basic', sss)
+    expect('an SSS the project wrote, loaded in BASIC at its prompt (%.0f s)' % took,
+           loaded == reference)
+
+    send_ok = kcsend(path, kc, 'type', 'BYE').returncode == 0
+    kc.wait_keyboard(1.0)
+    tap = kc_file(tool, 'tap', listing, os.path.join(folder, 'varied.tap'), 'VARIED')
+    loaded, took = load('caos', tap)
+    expect('a TAP the project wrote, loaded at the CAOS prompt after typed commands (%.0f s)'
+           % took, send_ok and loaded == reference)
+
+    kc.run('ctl', 'reset')
+    time.sleep(3)
+    loaded, took = load('reset', listing)
+    kc.keyboard('RUN\r', settle=0.5)
+    expect('a listing loaded at the CAOS prompt after RESET, and RUN runs it (%.0f s)' % took,
+           loaded == reference and kc.wait_screen('FERTIG', 10000))
+
+
+def check(path, tool):
     """The firmware check: what the real KC keeps of what kcsend sends."""
     ensure_built()
     results = []
@@ -393,10 +503,51 @@ def check(path):
         send('run', kcc_file(folder, 'marker2', 0x3000, marker_program(0xA5), start=0x3000))
         time.sleep(0.5)
         expect('and the command state stays for the next run', kc.memory(0x3100, 1) == b'\xa5')
+
+        check_basic(path, tool, kc, folder, expect)
     finally:
         kc.stop()
     print('%d passed, %d failed' % (results.count(True), results.count(False)))
     return all(results)
+
+
+def basic_bench(path, counts, typing=True):
+    """Generated listings of count lines loaded by kcsend basic into a KC just
+    switched on, and typed by kcsend text into a BASIC started on the KC's
+    keyboard: seconds end to end, the program's bytes, and the load's time
+    over the line time of those bytes (10 bits a byte at 1200 baud)."""
+    ensure_built()
+    print('lines  bytes  line-time  basic-s  ratio  typed-s  same', flush=True)
+    for count in counts:
+        lines = listing(count)
+        folder = tempfile.mkdtemp(prefix='kc-bench-')
+        listing_path = write_listing(folder, 'bench.bas', lines)
+        kc = Emulator(os.path.join(folder, 'run'))
+        try:
+            kc.start()
+            t0 = time.time()
+            r = kcsend(path, kc, 'basic', listing_path)
+            loaded_s = time.time() - t0
+            kc.wait_keyboard(1.0)
+            loaded = kc.program()
+        finally:
+            kc.stop()
+        typed_s, same = float('nan'), '-'
+        if typing:
+            kc = Emulator(os.path.join(folder, 'run2'))
+            try:
+                kc.start()
+                kc.basic()
+                typed_r, typed_s = type_listing(path, kc, lines)
+                kc.wait_keyboard(2.0)
+                same = 'yes' if kc.program() == loaded and typed_r.returncode == 0 else 'NO'
+            finally:
+                kc.stop()
+        line_time = len(loaded) * 10 / 1200
+        print('%5d  %5d  %7.1f s  %7.1f  %5.2f  %7.1f  %s%s' %
+              (count, len(loaded), line_time, loaded_s, loaded_s / line_time if line_time else 0,
+               typed_s, same, '' if r.returncode == 0 else '  (kcsend: %s)' % r.stderr.strip()),
+              flush=True)
 
 
 if __name__ == '__main__':
@@ -410,9 +561,13 @@ if __name__ == '__main__':
             width = (int(lo), int(hi))
         sys.stdout.write('\n'.join(listing(count, seed, width)) + '\n')
     elif args and args[0] == 'check':
-        sys.exit(0 if check(args[1]) else 1)
+        sys.exit(0 if check(args[1], args[2]) else 1)
     elif args and args[0] == 'probe':
         sys.exit(0 if probe(args[1], int(args[2]), int(args[3]), args[4:]) else 1)
+    elif args and args[0] == 'basic-bench':
+        typing = '--no-typing' not in args
+        counts = [int(a) for a in args[2:] if a != '--no-typing'] or [150, 500]
+        basic_bench(args[1], counts, typing)
     elif args and args[0] == 'measure':
         sys.exit(0 if measure(args[1], int(args[2]), args[3:]) else 1)
     else:
