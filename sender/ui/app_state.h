@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "loading.h"
+#include "sss.h"
 #include "text_pacing.h"
 
 namespace morvale {
@@ -20,6 +21,13 @@ struct AppState {
     std::int32_t loadAddress = kDefaultLoadAddress;
     std::int32_t dataLength = 0;               // valid bytes at the start of dataBuffer
     std::optional<std::int32_t> startAddress;  // a KCC or KCB header's, when it gives one
+    // The program of the last .sss or .tap file loaded that held one; the
+    // markers "SSS" and "TAP" stand for it.
+    std::optional<kc::BasicFile> basicProgram;
+    // The program at 0401h of the KCB in the buffers, when it holds one; the
+    // marker "KCB" then stands for it rather than for an upload. Any image
+    // loaded into the buffers replaces it.
+    std::optional<kc::BasicFile> kcbProgram;
     TextPacing textPacing;
     bool sending = false;  // a text transfer runs
     // A carriage return went out since the last upload: CAOS has taken the

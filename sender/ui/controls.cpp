@@ -41,6 +41,10 @@ void showDeviceLost(Window& window) {
     window.showMessage("Fehler", "Verbindung zur Schnittstelle unterbrochen!", MessageIcon::None);
 }
 
+void showPieceShort(Window& window) {
+    window.showMessage("Fehler", "Sendespeicher nicht leer!", MessageIcon::None);
+}
+
 void setKeyButtonsEnabled(Window& window, bool enabled) {
     for (int id = kFirstKeyButton; id <= kLastKeyButton; ++id) {
         window.setEnabled(id, enabled);

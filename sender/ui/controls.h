@@ -29,6 +29,9 @@ void showTrouble(Window& window, const SerialLink& link, const SendReport& sent,
 // The message box for a device that failed while an operation wrote to it.
 void showDeviceLost(Window& window);
 
+// The message box for a piece of an upload that did not leave whole.
+void showPieceShort(Window& window);
+
 // Enables or disables the twelve key buttons, in order 3 to 14.
 void setKeyButtonsEnabled(Window& window, bool enabled);
 

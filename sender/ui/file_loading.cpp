@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "kcc_header.h"
+#include "latin1_case.h"
 
 namespace morvale {
 
@@ -12,6 +13,31 @@ namespace {
 
 void refuseTooLong(Window& window) {
     window.showMessage("Fehler", "Datei zu gro\xDF!", MessageIcon::None);
+}
+
+// The reason by the error's kind alone: its detail is English and names
+// what only a developer of the format needs.
+void refuseDamaged(Window& window, kc::ErrorKind kind) {
+    std::string_view reason;
+    switch (kind) {
+        case kc::ErrorKind::TooShort:
+            reason =
+                "Die Datei ist besch\xE4"
+                "digt: sie ist k\xFCrzer als ihr Dateikopf.";
+            break;
+        case kc::ErrorKind::WrongKind:
+            reason =
+                "Die Datei enth\xE4lt kein BASIC-Programm: sie ist keine Datei dieser Art, oder "
+                "sie enth\xE4lt BASIC-Daten oder ein als Text gespeichertes Listing.";
+            break;
+        default:
+            reason =
+                "Die Datei ist besch\xE4"
+                "digt: sie bricht vorzeitig ab, oder ihre Daten passen "
+                "nicht zu ihrem Aufbau.";
+            break;
+    }
+    window.showMessage("Fehler", reason, MessageIcon::None);
 }
 
 std::string_view markerOf(ImageKind kind) {
@@ -26,9 +52,22 @@ std::string_view markerOf(ImageKind kind) {
     return kRawImageMarker;
 }
 
-void takeImage(AppState& state, Window& window, Image& image) {
-    window.setText(kEditor, markerOf(image.kind));
+// A program comes from a .sss or a .tap file; the marker is its extension.
+std::string_view programMarker(const std::string& path) {
+    const std::string_view name = path;
+    return kc::lowerLatin1(name.substr(name.size() - std::min<std::size_t>(name.size(), 4))) ==
+                   ".tap"
+               ? kTapMarker
+               : kSssMarker;
+}
+
+void showMarker(Window& window, std::string_view marker) {
+    window.setText(kEditor, marker);
     window.setEnabled(kEditor, false);
+}
+
+void takeImage(AppState& state, Window& window, Image& image) {
+    showMarker(window, markerOf(image.kind));
     if (image.kind == ImageKind::Raw) {
         // A raw image keeps the load address of the image before it.
         state.startAddress.reset();
@@ -50,16 +89,38 @@ void takeImage(AppState& state, Window& window, Image& image) {
 
 // True when the load changed something; a refusal the user must hear of is
 // shown, other errors change nothing silently.
-bool take(AppState& state, Window& window, Loaded loaded) {
+bool take(AppState& state, Window& window, Loaded loaded, const std::string& path) {
     if (auto* error = std::get_if<kc::Error>(&loaded)) {
-        if (error->kind == kc::ErrorKind::TooLong) {
-            refuseTooLong(window);
+        switch (error->kind) {
+            case kc::ErrorKind::TooLong:
+                refuseTooLong(window);
+                break;
+            case kc::ErrorKind::TooShort:
+            case kc::ErrorKind::Malformed:
+            case kc::ErrorKind::WrongKind:
+                refuseDamaged(window, error->kind);
+                break;
+            default:
+                break;
         }
         return false;
     }
     if (auto* listing = std::get_if<Listing>(&loaded)) {
         window.setText(kEditor, listing->lines);
         return true;
+    }
+    if (auto* program = std::get_if<Program>(&loaded)) {
+        state.basicProgram = std::move(program->file);
+        showMarker(window, programMarker(path));
+        return true;
+    }
+    // A KCB that holds no program, or a broken one, is still an image.
+    state.kcbProgram.reset();
+    if (std::get<Image>(loaded).kind == ImageKind::Kcb) {
+        if (auto program = basicProgramOf(loaded, path);
+            auto* file = std::get_if<kc::BasicFile>(&program)) {
+            state.kcbProgram = std::move(*file);
+        }
     }
     takeImage(state, window, std::get<Image>(loaded));
     return true;
@@ -69,6 +130,20 @@ bool take(AppState& state, Window& window, Loaded loaded) {
 
 bool isImageMarker(std::string_view editorText) {
     return editorText == kRawImageMarker || editorText == kKccMarker || editorText == kKcbMarker;
+}
+
+bool isProgramMarker(std::string_view editorText) {
+    return editorText == kSssMarker || editorText == kTapMarker;
+}
+
+const kc::BasicFile* keptProgram(const AppState& state, std::string_view editorText) {
+    if (isProgramMarker(editorText) && state.basicProgram) {
+        return &*state.basicProgram;
+    }
+    if (editorText == kKcbMarker && state.kcbProgram) {
+        return &*state.kcbProgram;
+    }
+    return nullptr;
 }
 
 void loadFile(AppState& state, Window& window) {
@@ -87,7 +162,7 @@ bool loadTextBytes(Window& window, std::span<const std::uint8_t> bytes) {
 }
 
 bool loadPath(AppState& state, Window& window, const std::string& path) {
-    const bool loaded = take(state, window, loadFile(path));
+    const bool loaded = take(state, window, loadFile(path), path);
     if (loaded) {
         window.grow();
     }

@@ -33,6 +33,16 @@ constexpr ButtonSpec kButtons[] = {
     {380, 21, 40, 20, "CLR", "Funktionstaste"}, {420, 21, 40, 20, "HOME", "Funktionstaste"},
 };
 
+struct MenuItemSpec {
+    int menuId;
+    const char* text;
+};
+
+// The menu "KC", in order.
+constexpr MenuItemSpec kKcItems[] = {
+    {201, "Als BASIC-Programm laden"},
+};
+
 void setControlId(QWidget* widget, int controlId) {
     widget->setProperty(kControlIdProperty, controlId);
     widget->setObjectName(QStringLiteral("control%1").arg(controlId));
@@ -53,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
     // row, whose height is known once it holds its menu.
     menuBar_ = new QMenuBar(this);
     createMenu();
+    createKcMenu();
     const int menuHeight = menuBar_->sizeHint().height();
     menuBar_->setGeometry(0, 0, kClientWidth, menuHeight);
 
@@ -112,6 +123,16 @@ void MainWindow::createMenu() {
     showPortChecks();
 }
 
+void MainWindow::createKcMenu() {
+    QMenu* menu = menuBar_->addMenu(QStringLiteral("KC"));
+    for (const MenuItemSpec& spec : kKcItems) {
+        QAction* item = menu->addAction(QString::fromUtf8(spec.text));
+        const int menuId = spec.menuId;
+        connect(item, &QAction::triggered, this, [this, menuId] { emit menuChosen(menuId); });
+        kcItems_[menuId] = item;
+    }
+}
+
 QWidget* MainWindow::control(int controlId) const {
     if (controlId >= 1 && controlId <= 14) {
         return buttons_[controlId - 1];
@@ -139,6 +160,11 @@ int MainWindow::controlIdOf(const QWidget* widget) {
 
 QAction* MainWindow::portItem(int menuId) const {
     return menuId >= 1 && menuId <= 4 ? portItems_[menuId - 1] : nullptr;
+}
+
+QAction* MainWindow::kcItem(int menuId) const {
+    const auto it = kcItems_.find(menuId);
+    return it == kcItems_.end() ? nullptr : it->second;
 }
 
 void MainWindow::checkPortItem(int menuId) {

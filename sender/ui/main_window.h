@@ -1,5 +1,6 @@
-// The sender's main window: buttons, label, command line, editor and the
-// port menu, at fixed positions in a window of fixed size.
+// The sender's main window: buttons, label, command line, editor, the port
+// menu and the menu "KC", at fixed positions in a window of fixed size. Both
+// menus share the one menu row, so the controls lie where they always did.
 //
 // The window only shows and reports. Clicks, menu choices, the command
 // line's Return key and the close box come out as signals; the close box
@@ -9,6 +10,7 @@
 
 #include <QWidget>
 #include <array>
+#include <map>
 
 class QAction;
 class QLabel;
@@ -39,6 +41,9 @@ class MainWindow : public QWidget {
     QMenuBar* menuBar() const { return menuBar_; }
     // The port item of menu id 1 to 4, nullptr for any other id.
     QAction* portItem(int menuId) const;
+    // The item of the menu "KC" with menu id menuId (201 on), nullptr for
+    // any other id.
+    QAction* kcItem(int menuId) const;
 
     // Checks port item menuId and unchecks the others; the check marks show
     // only what was set here.
@@ -63,6 +68,7 @@ class MainWindow : public QWidget {
   private:
     void createControls(int top);
     void createMenu();
+    void createKcMenu();
     void showPortChecks();
 
     std::array<QPushButton*, 14> buttons_{};
@@ -71,6 +77,7 @@ class MainWindow : public QWidget {
     Editor* editor_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     std::array<QAction*, 4> portItems_{};
+    std::map<int, QAction*> kcItems_;
     int checkedPortItem_ = 2;
     bool grown_ = false;
 };

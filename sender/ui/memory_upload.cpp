@@ -28,19 +28,6 @@ void setUploadControlsEnabled(Window& window, bool enabled) {
     setKeyButtonsEnabled(window, enabled);
 }
 
-std::string pieceLabel(const UploadPiece& piece) {
-    switch (piece.kind) {
-        case UploadPiece::Kind::Whole:
-            return "Sende Daten ...";
-        case UploadPiece::Kind::Block:
-            return "Sende Block " + std::to_string(piece.number) + " von " +
-                   std::to_string(piece.blocks) + " ...";
-        case UploadPiece::Kind::Rest:
-            break;
-    }
-    return "Sende den Rest ...";
-}
-
 // The window while the image goes out: the controls disabled, the piece
 // under way in the editor, a message for each piece that left short and for
 // a device that failed.
@@ -57,9 +44,7 @@ class UploadLook final : public Progress {
     void pieceStarted(const UploadPiece& piece) override {
         window_.setText(kEditor, pieceLabel(piece));
     }
-    void pieceShort() override {
-        window_.showMessage("Fehler", "Sendespeicher nicht leer!", MessageIcon::None);
-    }
+    void pieceShort() override { showPieceShort(window_); }
     void deviceLost(const kc::Error& /*error*/) override { showDeviceLost(window_); }
     void leave() {
         if (entered_) {
@@ -89,6 +74,19 @@ void warnIfKcTakesKeys(const AppState& state, Window& window) {
 }
 
 }  // namespace
+
+std::string pieceLabel(const UploadPiece& piece) {
+    switch (piece.kind) {
+        case UploadPiece::Kind::Whole:
+            return "Sende Daten ...";
+        case UploadPiece::Kind::Block:
+            return "Sende Block " + std::to_string(piece.number) + " von " +
+                   std::to_string(piece.blocks) + " ...";
+        case UploadPiece::Kind::Rest:
+            break;
+    }
+    return "Sende den Rest ...";
+}
 
 void uploadImage(AppState& state, Window& window, SerialLink& link) {
     warnIfKcTakesKeys(state, window);

@@ -3,6 +3,8 @@
 // the progress and the marker text again at the end.
 #pragma once
 
+#include <string>
+
 #include "app_state.h"
 #include "serial_link.h"
 #include "upload.h"
@@ -18,5 +20,8 @@ namespace morvale {
 // into it (refused with a warning), or a port that does not open send
 // nothing. The data buffer, data length and load address stay as they are.
 void uploadImage(AppState& state, Window& window, SerialLink& link);
+
+// What the editor shows while the piece goes out ("Sende Block 2 von 3 ...").
+std::string pieceLabel(const UploadPiece& piece);
 
 }  // namespace morvale

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <utility>
 
+#include "basic_transfer.h"
 #include "controls.h"
 #include "file_loading.h"
 #include "memory_upload.h"
@@ -59,6 +60,8 @@ void Sender::dispatch(const Event& event) {
                 }
             } else if (event.id >= kFirstPortItem && event.id <= kLastPortItem) {
                 choosePort(event.id);
+            } else if (event.id == kLoadAsBasicItem) {
+                loadEditorAsBasic(state_, window_, link_, diagnostics_);
             }
             break;
         case Event::Kind::Control:
@@ -84,9 +87,13 @@ void Sender::choosePort(int menuId) {
 }
 
 void Sender::sendEditorContent() {
-    // The editor's text alone tells whether an image is ready to upload.
+    // The editor's text alone tells what is ready to send.
     const std::string text = window_.text(kEditor);
-    if (isImageMarker(text)) {
+    if (const kc::BasicFile* program = keptProgram(state_, text)) {
+        loadIntoBasic(state_, window_, link_, *program, diagnostics_);
+    } else if (isProgramMarker(text)) {
+        window_.beep();  // typed by hand, with no program loaded
+    } else if (isImageMarker(text)) {
         uploadImage(state_, window_, link_);
     } else {
         sendText(state_, window_, link_, text, diagnostics_);

@@ -33,10 +33,12 @@ enum ControlId : int {
 };
 
 // Menu ids: 1 to 4 are the port items "COM1" to "COM4"; the Return key on
-// the command line arrives as a menu event of its own id.
+// the command line arrives as a menu event of its own id. The menu "KC"
+// holds the operations on the KC itself, from 201 on.
 inline constexpr int kFirstPortItem = 1;
 inline constexpr int kLastPortItem = 4;
 inline constexpr int kReturnKeyItem = 111;
+inline constexpr int kLoadAsBasicItem = 201;  // "Als BASIC-Programm laden"
 
 // An application event. Painting, focus changes, typing inside a control and
 // the like are the window's own business and never become one.

@@ -67,12 +67,12 @@ class Loading : public SenderTest {
     const ScratchDir directory_;
 };
 
-TEST_F(Loading, OffersTheFourFileKinds) {
+TEST_F(Loading, OffersTheFiveFileKinds) {
     load("");
     ASSERT_EQ(window.fileDialogs.size(), 1u);
     EXPECT_EQ(window.fileDialogs[0],
               "Laden|KCC und KCB-Dateien|*.kcc;*.kcb|Bin\xE4r-Dateien|*.bin|Basic-Quellkodes|"
-              "*.bas|Text-Dateien|*.txt");
+              "*.bas|Text-Dateien|*.txt|BASIC-Programme|*.sss;*.tap");
 }
 
 TEST_F(Loading, EveryKindOfLineEndGivesCarriageReturnLineFeed) {

@@ -13,6 +13,7 @@
 
 #include "address_prompt.h"
 #include "file_chooser.h"
+#include "file_loading.h"
 #include "main_window.h"
 #include "ui_test_support.h"
 
@@ -129,16 +130,13 @@ TEST_F(MessageBox, ShowsTitleLatin1TextIconAndOnlyOkOverTheWindow) {
     }
 }
 
-constexpr const char* kLoadFilter =
-    "KCC und KCB-Dateien|*.kcc;*.kcb|Bin\xE4r-Dateien|*.bin|Basic-Quellkodes|*.bas|"
-    "Text-Dateien|*.txt";
-
 TEST(FileChooserFilters, SplitAtEveryBar) {
     const QStringList filters = ui::nameFiltersFromText(kLoadFilter);
     EXPECT_EQ(filters,
               (QStringList{QString("KCC und KCB-Dateien (*.kcc *.kcb)"),
                            QString::fromUtf8("Binär-Dateien (*.bin)"),
-                           QString("Basic-Quellkodes (*.bas)"), QString("Text-Dateien (*.txt)")}));
+                           QString("Basic-Quellkodes (*.bas)"), QString("Text-Dateien (*.txt)"),
+                           QString("BASIC-Programme (*.sss *.tap)")}));
     EXPECT_EQ(ui::nameFiltersFromText("A|*.a|B"), QStringList{QString("A (*.a)")});
     EXPECT_TRUE(ui::nameFiltersFromText("").isEmpty());
 }
@@ -190,7 +188,8 @@ struct DialogLook {
 TEST_F(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    for (const char* name : {"SPIEL.KCC", "prog.kcb", "Image.Bin", "notes.txt", "LIST.BAS"}) {
+    for (const char* name :
+         {"SPIEL.KCC", "prog.kcb", "Image.Bin", "notes.txt", "LIST.BAS", "PROG.SSS", "band.tap"}) {
         touch(dir.filePath(name));
     }
     DialogLook seen;
@@ -211,11 +210,12 @@ TEST_F(FileChooser, OffersTheFiltersFirstSelectedAndMatchesRegardlessOfCase) {
     EXPECT_EQ(chosen, QFile::encodeName(dir.filePath("SPIEL.KCC")).toStdString());
 
     // The other entries filter the same way.
-    const std::vector<QStringList> expected{{"Image.Bin"}, {"LIST.BAS"}, {"notes.txt"}};
+    const std::vector<QStringList> expected{
+        {"Image.Bin"}, {"LIST.BAS"}, {"notes.txt"}, {"PROG.SSS", "band.tap"}};
     std::vector<QStringList> listedPerFilter;
     answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
         dialog->setDirectory(dir.path());
-        for (int i = 1; i < 4; ++i) {
+        for (int i = 1; i < 5; ++i) {
             dialog->selectNameFilter(dialog->nameFilters().at(i));
             listedPerFilter.push_back(listedNames(dialog, expected[i - 1]));
         }

@@ -108,7 +108,7 @@ TEST_F(MainWindow, SetTextReplacesLineAndCaptionsAndSkipsUnknownControls) {
 TEST_F(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
     ui::MainWindow& w = window.mainWindow();
     const QList<QAction*> titles = w.menuBar()->actions();
-    ASSERT_EQ(titles.size(), 1);
+    ASSERT_EQ(titles.size(), 2);
     EXPECT_EQ(titles[0]->text(), QString("Schnittstelle"));
     const QList<QAction*> items = titles[0]->menu()->actions();
     ASSERT_EQ(items.size(), 4);
@@ -117,6 +117,26 @@ TEST_F(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
         EXPECT_EQ(items[i]->text(), QString("COM%1").arg(i + 1));
         EXPECT_EQ(items[i]->isChecked(), i == 1);
     }
+}
+
+TEST_F(MainWindow, KcMenuFollowsOnTheSameRowAndQueuesItsItem) {
+    ui::MainWindow& w = window.mainWindow();
+    const QList<QAction*> titles = w.menuBar()->actions();
+    ASSERT_EQ(titles.size(), 2);
+    EXPECT_EQ(titles[1]->text(), QString("KC"));
+    EXPECT_EQ(w.menuBar()->actionGeometry(titles[1]).top(),
+              w.menuBar()->actionGeometry(titles[0]).top());
+    QMenuBar portMenuAlone;
+    portMenuAlone.addMenu(QStringLiteral("Schnittstelle"));
+    EXPECT_EQ(menuHeight(window), portMenuAlone.sizeHint().height());
+
+    const QList<QAction*> items = titles[1]->menu()->actions();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0]->text(), QString("Als BASIC-Programm laden"));
+    EXPECT_EQ(items[0], w.kcItem(kLoadAsBasicItem));
+    EXPECT_EQ(w.kcItem(1), nullptr);
+    items[0]->trigger();
+    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kLoadAsBasicItem)});
 }
 
 TEST_F(MainWindow, PortItemsTellWhatTheyStandForAnewEachTimeTheMenuOpens) {
