@@ -31,6 +31,10 @@ enum class ErrorKind {
     AddressRefused,  // the target address is none the KC can take
     NoStartAddress,  // a program to start has no start address
     Malformed,       // a file or listing breaks the rules of its kind; detail says where
+    NoAnswer,        // the KC sent nothing where it should have answered
+    CutShort,        // the KC fell silent before the end of what it sends
+    BadChecksum,     // what the KC sent does not agree with its checksum
+    Differs,         // the KC's memory is not what was uploaded
 };
 
 struct Error {
