@@ -23,6 +23,14 @@ void appendHex(std::uint8_t byte, std::string& out) {
 
 }  // namespace
 
+void appendShown(std::uint8_t byte, std::string& out) {
+    if (isControl(byte)) {
+        appendHex(byte, out);
+    } else {
+        kc::appendUtf8(byte, out);
+    }
+}
+
 void Screen::draw(std::uint8_t byte, std::string& out) {
     if (byte == kc::kEnter) {
         out += '\n';
@@ -34,10 +42,8 @@ void Screen::draw(std::uint8_t byte, std::string& out) {
         out += '[';
         out += key->caption;
         out += ']';
-    } else if (isControl(byte)) {
-        appendHex(byte, out);
     } else {
-        kc::appendUtf8(byte, out);
+        appendShown(byte, out);
     }
 }
 

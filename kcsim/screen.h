@@ -14,6 +14,10 @@
 
 namespace kcsim {
 
+// Appends a byte as the screen shows one that is no key: printable Latin-1
+// as UTF-8, any control byte as <0A>.
+void appendShown(std::uint8_t byte, std::string& out);
+
 class Screen {
   public:
     // Appends the picture of one keystroke to out.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "basic_view.h"
 #include "kc85.h"
 
 namespace kcsim {
@@ -18,6 +19,10 @@ std::string milliseconds(Clock::duration gap) {
     return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(gap).count()) +
            " ms";
 }
+
+const std::string kCharacterApart = " < " + milliseconds(kCharacterGap) + " apart";
+const std::string kAfterWrap =
+    " < " + milliseconds(kWrapGap) + " after a line's " + std::to_string(kWrapColumn) + "th";
 
 // "1 line", "2 lines".
 std::string counted(std::uint64_t count, const char* word) {
@@ -39,14 +44,15 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
             keystroke(byte, at, out);
             return byte == kc::kEnter;
         case WriteStep::Escape:
-            pace_.take(ByteRole::Character, at);
+            judge(ByteRole::Escape, at);
             return false;
         case WriteStep::T:
-            escapeGap_ = pace_.take(ByteRole::T, at);
+            escapeGap_.reset();
+            judge(ByteRole::T, at);
             return false;
         case WriteStep::Header:
         case WriteStep::Data:
-            pace_.take(ByteRole::Other, at);
+            judge(ByteRole::Other, at);
             break;
     }
     if (event.uploadStarted) {
@@ -69,11 +75,21 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
 
 void VirtualKc::keystroke(std::uint8_t byte, Clock::time_point at, std::string& out) {
     const bool lineEnd = byte == kc::kEnter;
-    pace_.take(lineEnd ? ByteRole::CarriageReturn : ByteRole::Character, at);
+    judge(lineEnd ? ByteRole::CarriageReturn : ByteRole::Character, at);
     ++(lineEnd ? tally_.lines : tally_.characters);
     screen_.draw(byte, out);
     if (lineEnd) {
         noteWarnings(out);
+    }
+}
+
+void VirtualKc::judge(ByteRole role, Clock::time_point at) {
+    const std::optional<Finding> finding = pace_.take(role, at);
+    if (finding && finding->kind == TooSoon::T) {
+        escapeGap_ = finding->gap;
+    }
+    if (finding && finding->kind == TooSoon::Line) {
+        lineNeed_ = finding->need;
     }
 }
 
@@ -97,6 +113,12 @@ void VirtualKc::uploadEnded(std::string& out) {
     }
     out += '\n';
     noted_ = pace_.counts();
+    if (writesBasicEnd(upload)) {
+        ++tally_.basicLoads;
+        if (!showBasicProgram(memoryWrite_.memory(), out)) {
+            ++tally_.basicNoProgram;
+        }
+    }
 }
 
 void VirtualKc::giveUp(std::string& out) {
@@ -128,13 +150,15 @@ void VirtualKc::giveUp(std::string& out) {
 void VirtualKc::noteWarnings(std::string& out) {
     const PaceCounts& now = pace_.counts();
     std::string note;
-    const auto add = [&](std::uint64_t count, const char* word, const char* what) {
+    const auto add = [&](std::uint64_t count, const char* word, const std::string& what) {
         if (count > 0) {
             note += (note.empty() ? "" : ", ") + counted(count, word) + what;
         }
     };
-    add(now.characters - noted_.characters, "character", " < 6 ms apart");
-    add(now.lines - noted_.lines, "line", " < 50 ms after CR");
+    const auto lineNeed = std::chrono::round<std::chrono::milliseconds>(lineNeed_);
+    add(now.lines - noted_.lines, "line", " < " + milliseconds(lineNeed) + " after CR");
+    add(now.characters - noted_.characters, "character", kCharacterApart);
+    add(now.wraps - noted_.wraps, "character", kAfterWrap);
     noted_ = now;
     if (!note.empty()) {
         screen_.endLine(out);
@@ -149,11 +173,14 @@ void VirtualKc::finish(std::string& out, std::uint64_t holds) {
     const PaceCounts& warnings = pace_.counts();
     out += "kcsim: " + counted(tally_.characters, "character") + ", " +
            counted(tally_.lines, "line") + ", " + counted(tally_.uploads, "upload") + " (" +
-           std::to_string(tally_.shortUploads) + " ended short), " + counted(holds, "hold") + "\n";
+           std::to_string(tally_.shortUploads) + " ended short), " +
+           counted(tally_.basicLoads, "BASIC load") + " (" + std::to_string(tally_.basicNoProgram) +
+           " without a program), " + counted(holds, "hold") + "\n";
     out += "kcsim: " + counted(warnings.total(), "warning") + ": " +
-           counted(warnings.characters, "character") + " < 6 ms apart, " +
-           counted(warnings.lines, "line") + " < 50 ms after CR, " +
-           std::to_string(warnings.escapes) + " T < 50 ms after ESC, " +
+           counted(warnings.characters, "character") + kCharacterApart + ", " +
+           counted(warnings.lines, "line") + " too soon after CR, " +
+           counted(warnings.wraps, "character") + kAfterWrap + ", " +
+           std::to_string(warnings.escapes) + " T < " + milliseconds(kEscapeGap) + " after ESC, " +
            counted(warnings.romBytes, "byte") + " into ROM\n";
 }
 

@@ -5,10 +5,11 @@
 // "[ESC T] address 0300, length 0200 (512 bytes)" when its header is in, then,
 // when it ends, " - checksum 5A3C" (the sum of its bytes modulo 65536) or
 // " - ended short after 10 of 512 bytes", and where saved, the file's name.
-// Pace warnings (pace_watch.h) found in a line of keystrokes follow that line
-// as a note of their own, starting with "  ! ". The summary counts
-// characters (keystrokes other than carriage returns), lines (carriage
-// returns), uploads and warnings.
+// An upload that wrote BASIC's end pointer is followed by the program BASIC
+// then holds (basic_view.h). Pace warnings (pace_watch.h) found in a line of
+// keystrokes follow that line as a note of their own, starting with "  ! ".
+// The summary counts characters (keystrokes other than carriage returns),
+// lines (carriage returns), uploads, BASIC loads and warnings.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +28,9 @@ struct Tally {
     std::uint64_t lines = 0;
     std::uint64_t uploads = 0;
     std::uint64_t shortUploads = 0;
-    std::uint64_t unsaved = 0;  // finished uploads --save could not write
+    std::uint64_t unsaved = 0;         // finished uploads --save could not write
+    std::uint64_t basicLoads = 0;      // uploads that wrote BASIC's end pointer
+    std::uint64_t basicNoProgram = 0;  // of them, those after which memory held no program
 };
 
 class VirtualKc {
@@ -54,12 +57,15 @@ class VirtualKc {
     void keystroke(std::uint8_t byte, Clock::time_point at, std::string& out);
     void uploadEnded(std::string& out);
     void noteWarnings(std::string& out);
+    // Hands the byte to the pace watch, keeping what the notes show.
+    void judge(ByteRole role, Clock::time_point at);
 
     Screen screen_;
     MemoryWrite memoryWrite_;
     PaceWatch pace_;
     PaceCounts noted_;                          // warnings already shown in a note
     std::optional<Clock::duration> escapeGap_;  // the current upload's T came this soon
+    Clock::duration lineNeed_{};                // the last line too soon after CR needed this
     std::optional<KccSaver> saver_;
     Tally tally_;
 };

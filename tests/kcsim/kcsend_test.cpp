@@ -1,5 +1,6 @@
 // kcsim and kcsend, both the built programs, on one pseudo-terminal line:
 // what kcsend sends is what kcsim shows and stores. Bytes and order only.
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <regex>
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "basic_listing.h"
 #include "kcc_header.h"
 #include "kcsim_process.h"
 #include "kcsim_test_support.h"
@@ -23,8 +25,12 @@ int kcsend(const std::string& device, std::vector<std::string> arguments) {
     return ended.exitCode;
 }
 
-const std::string kListing = "10 PRINT \"HALLO\"\r\n20 GOTO 10\r\n";
-const std::vector<std::string> kListingLines{"", "10 PRINT \"HALLO\"", "20 GOTO 10"};
+// The third line runs past the 40th character, where the KC needs a long
+// pause too.
+const std::string kListing =
+    "10 PRINT \"HALLO\"\r\n20 GOTO 10\r\n30 REM A LINE THAT WRAPS AT THE 40TH CHARACTER\r\n";
+const std::vector<std::string> kListingLines{"", "10 PRINT \"HALLO\"", "20 GOTO 10",
+                                             "30 REM A LINE THAT WRAPS AT THE 40TH CHARACTER"};
 
 TEST(KcsimWithKcsend, ShowsATypedCommandInCapitalsAndKeysByName) {
     KcsimProcess kcsim({});
@@ -42,16 +48,56 @@ TEST(KcsimWithKcsend, ShowsATypedCommandInCapitalsAndKeysByName) {
         << output;
 }
 
-TEST(KcsimWithKcsend, ShowsAListingLineByLine) {
+// What kcsim showed of kListing, typed by kcsend with the options given.
+std::string typedListing(const std::vector<std::string>& options) {
     const ScratchDir dir;
     std::ofstream(dir / "prog.bas", std::ios::binary) << kListing;
     KcsimProcess kcsim({});
-    EXPECT_EQ(kcsend(kcsim.devicePath(), {"text", dir / "prog.bas"}), 0);
-    ASSERT_TRUE(kcsim.waitForOutput("GOTO 10\n"));
-
+    std::vector<std::string> arguments = options;
+    arguments.insert(arguments.end(), {"text", dir / "prog.bas"});
+    EXPECT_EQ(kcsend(kcsim.devicePath(), arguments), 0);
+    EXPECT_TRUE(kcsim.waitForOutput("CHARACTER\n"));
     const std::string output = kcsim.interrupt();
     EXPECT_EQ(screenLines(output), kListingLines) << output;
-    EXPECT_EQ(summaryCount(output, "lines"), kListingLines.size());
+    return output;
+}
+
+TEST(KcsimWithKcsendTiming, ShowsAListingTypedWithTheDefaultPausesWithoutWarnings) {
+    const std::string output = typedListing({});
+    EXPECT_EQ(summaryCount(output, "warnings?"), 0u) << output;
+}
+
+TEST(KcsimWithKcsend, WarnsOfEachLineAndWrapOfAListingTypedWithShortPauses) {
+    const std::string output = typedListing({"--short-pauses"});
+    // Each CR but the last is followed by a line; 50 ms is far below both needs.
+    EXPECT_EQ(summaryCount(output, "lines? too soon after CR"), kListingLines.size() - 1) << output;
+    EXPECT_EQ(summaryCount(output, "characters? < 300 ms after a line's 40th"), 1u) << output;
+}
+
+TEST(KcsimWithKcsendTiming, ShowsAProgramLoadedWithBasicAsItsListingWithoutWarnings) {
+    const ScratchDir dir;
+    std::ofstream(dir / "prog.bas", std::ios::binary) << kListing;
+    KcsimProcess kcsim({});
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"basic", dir / "prog.bas"}), 0);
+    ASSERT_TRUE(kcsim.waitForOutput("CHARACTER\n"));
+
+    const std::string output = kcsim.interrupt();
+    std::vector<std::string> lines = screenLines(output);
+    const auto heading = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("[BASIC] ");
+    });
+    ASSERT_NE(heading, lines.end()) << output;
+    const auto program = kc::programFromListing(kListing, "kListing");
+    ASSERT_TRUE(std::holds_alternative<kc::BasicProgram>(program));
+    EXPECT_EQ(*heading,
+              "[BASIC] 3 lines, " +
+                  std::to_string(kc::programImageSize(std::get<kc::BasicProgram>(program))) +
+                  " bytes");
+    EXPECT_EQ(std::vector<std::string>(heading + 1, heading + kListingLines.size()),
+              std::vector<std::string>(kListingLines.begin() + 1, kListingLines.end()))
+        << output;
+    EXPECT_EQ(summaryCount(output, "BASIC loads?"), 1u) << output;
+    EXPECT_EQ(summaryCount(output, "warnings?"), 0u) << output;
 }
 
 TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {
