@@ -36,6 +36,18 @@ WriteResult OperationLine::write(std::span<const std::uint8_t> bytes) {
     return result;
 }
 
+ReadResult OperationLine::read(std::span<std::uint8_t> into, Clock::time_point deadline) {
+    const ReadResult result = link_.readBytes(into, deadline);
+    report_.bytesReceived += result.received;
+    if (progress_ && result.received > 0) {
+        progress_->received(report_.bytesReceived);
+    }
+    if (result.failed) {
+        lose();
+    }
+    return result;
+}
+
 void OperationLine::lose() {
     auto failure = link_.lastFailure();
     if (!failure || failure->kind != kc::ErrorKind::DeviceLost) {

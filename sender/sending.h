@@ -10,6 +10,7 @@
 #include <string>
 
 #include "error.h"
+#include "pacer.h"
 #include "serial_link.h"
 #include "transfer_plan.h"
 
@@ -17,7 +18,8 @@ namespace morvale {
 
 struct SendReport {
     std::int64_t bytesSent = 0;
-    bool stopped = false;    // a stop that was asked for ended it early
+    std::int64_t bytesReceived = 0;  // what the KC sent back, where an operation hears it
+    bool stopped = false;            // a stop that was asked for ended it early
     bool lineEnded = false;  // a carriage return went out: CAOS now takes the line as its keyboard
     int shortPieces = 0;     // pieces of an upload that did not leave whole; it went on
     // Why it ended before its end: the port did not open, the device was
@@ -60,6 +62,8 @@ class Progress {
     // A piece did not leave whole (the KC held the line too long); the
     // upload goes on.
     virtual void pieceShort() {}
+    // Bytes from the KC have come in; total counts all so far.
+    virtual void received(std::int64_t /*total*/) {}
     // A BASIC program's load goes on to its next step.
     virtual void basicLoadStep(BasicLoadStep /*step*/) {}
     // The device failed; the operation ends.
@@ -81,6 +85,9 @@ class OperationLine {
     // Writes and counts the bytes; a write that fails sets the report's
     // error (DeviceLost) and tells the observer.
     WriteResult write(std::span<const std::uint8_t> bytes);
+    // Reads what has come by deadline and counts it; a read that fails sets
+    // the report's error (DeviceLost) and tells the observer.
+    ReadResult read(std::span<std::uint8_t> into, Clock::time_point deadline);
     const std::string& portName() const { return portName_; }
 
   private:

@@ -161,6 +161,26 @@ SendReport restoreCommandState(SerialLink& link, Pacer& pacer, std::string_view 
     return all;
 }
 
+bool writeStart(OperationLine& line, Pacer& pacer, std::uint16_t address, SendReport& report) {
+    const auto field = hexField16(address);
+    const std::uint8_t escape[] = {kc::kEscape};
+    const std::uint8_t start[] = {kc::kStartProgram, field[0], field[1]};
+    const auto whole = [&](std::span<const std::uint8_t> bytes) {
+        const WriteResult result = line.write(bytes);
+        if (!result.failed && result.written < static_cast<std::int32_t>(bytes.size())) {
+            report.error = kc::Error{kc::ErrorKind::PieceShort, 0, line.portName(),
+                                     "the start command did not go out whole (the KC held "
+                                     "the line too long)"};
+        }
+        return !report.error;
+    };
+    if (!whole(escape)) {
+        return false;
+    }
+    pauseTicks(pacer, kTicksAfterEscape);
+    return whole(start);
+}
+
 SendReport startProgram(SerialLink& link, Pacer& pacer, std::string_view portName,
                         std::int32_t address) {
     SendReport report;
@@ -173,22 +193,7 @@ SendReport startProgram(SerialLink& link, Pacer& pacer, std::string_view portNam
     if (!line.open(kUploadLine)) {
         return report;
     }
-    const auto field = hexField16(address);
-    const std::uint8_t escape[] = {kc::kEscape};
-    const std::uint8_t start[] = {kc::kStartProgram, field[0], field[1]};
-    const auto whole = [&](std::span<const std::uint8_t> bytes) {
-        const WriteResult result = line.write(bytes);
-        if (!result.failed && result.written < static_cast<std::int32_t>(bytes.size())) {
-            report.error = kc::Error{kc::ErrorKind::PieceShort, 0, std::string(portName),
-                                     "the start command did not go out whole (the KC held "
-                                     "the line too long)"};
-        }
-        return !report.error;
-    };
-    if (whole(escape)) {
-        pauseTicks(pacer, kTicksAfterEscape);
-        static_cast<void>(whole(start));
-    }
+    static_cast<void>(writeStart(line, pacer, static_cast<std::uint16_t>(address), report));
     return report;
 }
 

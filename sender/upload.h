@@ -57,6 +57,10 @@ std::array<std::uint8_t, kc::kMemoryWriteHeaderSize> uploadHeader(std::int32_t a
 bool writeUpload(OperationLine& line, Pacer& pacer, std::int32_t address,
                  std::span<const std::uint8_t> image, Progress* progress, SendReport& report);
 
+// Writes ESC, the pause, then "U" and the address on an open line. False
+// when a write failed or left short (error PieceShort, or DeviceLost).
+bool writeStart(OperationLine& line, Pacer& pacer, std::uint16_t address, SendReport& report);
+
 // Types MODIFY 1E2 and E7 FA., which gives CAOS its command state back; only
 // at the CAOS prompt (in BASIC or a program the KC takes them as anything
 // else). The report of the first line that did not go out whole, else of

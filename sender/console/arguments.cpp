@@ -28,6 +28,12 @@ std::optional<Command> commandNamed(std::string_view word) {
     if (word == "list") {
         return Command::List;
     }
+    if (word == "save") {
+        return Command::Save;
+    }
+    if (word == "dump") {
+        return Command::Dump;
+    }
     if (word == "ports") {
         return Command::Ports;
     }
@@ -125,6 +131,8 @@ Arguments parseArguments(const std::vector<std::string>& args) {
                 options.progress = mode;
             } else if (arg == "--restore-caos") {
                 options.restoreCaos = true;
+            } else if (arg == "--verify") {
+                options.verify = true;
             } else if (arg == "--short-pauses") {
                 options.pacing = kShortPacing;
                 pacingGiven = true;
@@ -159,8 +167,9 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         if (!command) {
             command = commandNamed(arg);
             if (!command) {
-                return UsageError{"unknown command '" + arg +
-                                  "'; use type, key, text, upload, run, basic, list or ports"};
+                return UsageError{
+                    "unknown command '" + arg +
+                    "'; use type, key, text, upload, run, basic, list, save, dump or ports"};
             }
             continue;
         }
@@ -169,7 +178,7 @@ Arguments parseArguments(const std::vector<std::string>& args) {
 
     if (!command) {
         return UsageError{
-            "no command given; use type, key, text, upload, run, basic, list or ports"};
+            "no command given; use type, key, text, upload, run, basic, list, save, dump or ports"};
     }
     options.command = *command;
     if (options.keepCase && *command != Command::Type) {
@@ -179,9 +188,12 @@ Arguments parseArguments(const std::vector<std::string>& args) {
     if (options.address && !uploads) {
         return UsageError{"-a belongs to upload and run"};
     }
-    if ((options.start || options.restoreCaos) && !uploads) {
-        return UsageError{std::string(options.start ? "-s" : "--restore-caos") +
+    if ((options.start || options.verify) && !uploads) {
+        return UsageError{std::string(options.start ? "-s" : "--verify") +
                           " belongs to upload and run"};
+    }
+    if (options.restoreCaos && !uploads && *command != Command::Dump) {
+        return UsageError{"--restore-caos belongs to upload, run and dump"};
     }
     if (pacingGiven && *command != Command::Text) {
         return UsageError{"the pause options belong to text"};
@@ -201,20 +213,27 @@ Arguments parseArguments(const std::vector<std::string>& args) {
         case Command::Upload:
         case Command::Run:
         case Command::Basic:
-        case Command::List: {
+        case Command::List:
+        case Command::Save: {
             const std::string word = *command == Command::Text     ? "text"
                                      : *command == Command::Upload ? "upload"
                                      : *command == Command::Run    ? "run"
                                      : *command == Command::Basic  ? "basic"
-                                                                   : "list";
+                                     : *command == Command::List   ? "list"
+                                                                   : "save";
             if (options.operands.size() != 1) {
                 return UsageError{word + " needs exactly one file"};
             }
-            if (uploads && options.operands[0] == "-") {
+            if ((uploads || *command == Command::Save) && options.operands[0] == "-") {
                 return UsageError{word + " needs a file; its name tells the kind of image"};
             }
             break;
         }
+        case Command::Dump:
+            if (options.operands.size() != 3) {
+                return UsageError{"dump needs FROM, TO (hexadecimal) and a file"};
+            }
+            break;
         case Command::Ports:
             if (!options.operands.empty()) {
                 return UsageError{"ports takes no operands"};
@@ -228,10 +247,13 @@ std::string usageText() {
     return "Usage: kcsend [-p PORT] type [--keep-case] TEXT...\n"
            "       kcsend [-p PORT] key NAME...\n"
            "       kcsend [-p PORT] text [PAUSES] FILE\n"
-           "       kcsend [-p PORT] upload [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
-           "       kcsend [-p PORT] run [--restore-caos] FILE [-a ADDRESS] [-s START]\n"
+           "       kcsend [-p PORT] upload [--restore-caos] [--verify] FILE [-a ADDRESS] [-s "
+           "START]\n"
+           "       kcsend [-p PORT] run [--restore-caos] [--verify] FILE [-a ADDRESS] [-s START]\n"
            "       kcsend [-p PORT] basic FILE\n"
            "       kcsend list FILE\n"
+           "       kcsend [-p PORT] save FILE\n"
+           "       kcsend [-p PORT] dump [--restore-caos] FROM TO FILE\n"
            "       kcsend ports\n"
            "Sends to a KC 85 over the serial line, as the Morvale window does.\n"
            "\n"
@@ -246,6 +268,11 @@ std::string usageText() {
            "                   listing (.bas, .txt; - reads standard input), .sss, .tap or\n"
            "                   .kcb; from the CAOS prompt or BASIC's, then RUN runs it\n"
            "  list FILE        print the listing of a .sss, .tap, .kcb or .kcc BASIC program\n"
+           "  save FILE        the program BASIC holds, by LIST#3, as a listing (.bas, .txt)\n"
+           "                   or an .sss; written only when it came whole\n"
+           "  dump FROM TO FILE  the KC's memory from FROM to TO (hexadecimal, both\n"
+           "                   included) into a .kcc file, or a raw one for any other name;\n"
+           "                   needs CAOS's command state, as an upload does\n"
            "  ports            list COM1 to COM4 and the other serial devices\n"
            "\n"
            "  -p, --port PORT      COM1 to COM4 as kcsend ports lists them (MORVALE_COM1 to\n"
@@ -257,6 +284,7 @@ std::string usageText() {
            "      --restore-caos   first type MODIFY 1E2 and E7 FA, which gives CAOS back the\n"
            "                       command state a typed command took away; only at the\n"
            "                       CAOS prompt (in BASIC: BYE first, or press RESET)\n"
+           "      --verify         read the upload back from the KC and compare\n"
            "      --keep-case      type the text as given, not in capitals\n"
            "  PAUSES, in ms: --char-pause (6), --mark-pause at a line's 40th character\n"
            "      (450), --line-pause after a line end (600), --line-growth per 1000\n"

@@ -4,6 +4,7 @@
 //   kcsend [OPTIONS] text FILE           kcsend [OPTIONS] upload FILE [-a ADDRESS]
 //   kcsend [OPTIONS] run FILE [-a ADDRESS] [-s START]
 //   kcsend [OPTIONS] basic FILE          kcsend list FILE
+//   kcsend [OPTIONS] save FILE           kcsend [OPTIONS] dump FROM TO FILE
 //   kcsend ports
 //
 // Options may stand before or after the command word, up to "--"; for type,
@@ -20,7 +21,7 @@
 
 namespace morvale::console {
 
-enum class Command { Type, Key, Text, Upload, Run, Basic, List, Ports };
+enum class Command { Type, Key, Text, Upload, Run, Basic, List, Save, Dump, Ports };
 enum class ProgressMode { Auto, Always, Quiet };
 
 struct Options {
@@ -29,7 +30,8 @@ struct Options {
     std::vector<std::string> operands;   // type: the words; key: the names; else the file
     std::optional<std::string> address;  // upload's -a, as given
     std::optional<std::string> start;    // -s, as given: start the program there
-    bool restoreCaos = false;            // type MODIFY 1E2 / E7 FA before the upload
+    bool restoreCaos = false;            // type MODIFY 1E2 / E7 FA before the upload or dump
+    bool verify = false;                 // read the upload back and compare
     bool keepCase = false;
     TextPacing pacing;  // text's pauses
     ProgressMode progress = ProgressMode::Auto;

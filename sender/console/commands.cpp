@@ -13,14 +13,20 @@
 
 #include "basic_listing.h"
 #include "basic_load.h"
+#include "basic_save.h"
 #include "file_descriptor.h"
+#include "file_writing.h"
 #include "hex_number.h"
 #include "interrupt.h"
+#include "kcc_header.h"
 #include "latin1_arguments.h"
+#include "latin1_case.h"
 #include "listing.h"
 #include "loading.h"
+#include "memory_dump.h"
 #include "port_list.h"
 #include "progress_line.h"
+#include "sss.h"
 #include "typing.h"
 #include "upload.h"
 
@@ -81,6 +87,10 @@ class Run {
                 return basic();
             case Command::List:
                 return list();
+            case Command::Save:
+                return save();
+            case Command::Dump:
+                return dump();
             case Command::Ports:
                 std::fputs(portList().c_str(), stdout);
                 return {};
@@ -244,6 +254,9 @@ class Run {
         Outcome outcome =
             afterTransfer(report, "the KC received only " + std::to_string(report.bytesSent) +
                                       " of " + std::to_string(plan.bytes) + " bytes of the upload");
+        if (outcome.status == 0 && options_.verify) {
+            outcome = verify(path, static_cast<std::uint16_t>(address), image->bytes);
+        }
         if (outcome.status != 0 || !start) {
             return outcome;
         }
@@ -252,6 +265,147 @@ class Run {
         }
         const SendReport started = startProgram(link_, pacer_, options_.port, *start);
         return afterSending(started, "the image was uploaded, the program not started");
+    }
+
+    // Reads the upload back and compares.
+    Outcome verify(const std::string& what, std::uint16_t address,
+                   std::span<const std::uint8_t> image) {
+        if (interrupted()) {
+            return interruptedOutcome("the image was uploaded, not checked");
+        }
+        const TransferPlan plan = planDump(static_cast<std::uint32_t>(image.size()));
+        startProgress(what + " (check)", "bytes", plan);
+        const MemoryCheck check =
+            checkMemory(link_, pacer_, options_.port, address, image, &progress_);
+        progress_.finish();
+        return afterHearing(check.report, "the image was uploaded, not checked");
+    }
+
+    Outcome save() {
+        const std::string& path = options_.operands[0];
+        if (interrupted()) {
+            return interruptedOutcome("nothing asked of the KC");
+        }
+        startProgress(path, "bytes", {});
+        const ListingReceived received =
+            receiveBasicListing(link_, pacer_, options_.port, baseName(path), &progress_);
+        progress_.finish();
+        const std::string nothing = std::to_string(received.lines.size()) +
+                                    (received.lines.size() == 1 ? " line" : " lines") +
+                                    " came; nothing written";
+        if (Outcome outcome = afterHearing(received.report, nothing); outcome.status != 0) {
+            return outcome;
+        }
+        std::string listing;
+        for (const std::string& line : received.lines) {
+            listing += line + "\r\n";
+        }
+        std::vector<std::uint8_t> bytes;
+        if (extensionIs(path, ".sss")) {
+            auto program = kc::programFromListing(listing, path);
+            if (const auto* error = std::get_if<kc::Error>(&program)) {
+                return {kNotSent, error->describe() + "; nothing written"};
+            }
+            bytes = kc::writeSss(std::get<kc::BasicProgram>(program));
+        } else {
+            std::string text;
+            for (const std::string& line : received.lines) {
+                text += kc::latin1ToUtf8(line) + "\n";
+            }
+            bytes.assign(text.begin(), text.end());
+        }
+        if (const auto error = writeWholeFile(path, bytes)) {
+            return {kNotSent, error->describe() + "; the listing came whole, but was not written"};
+        }
+        return {};
+    }
+
+    Outcome dump() {
+        const std::string& path = options_.operands[2];
+        const auto from = addressOperand(options_.operands[0]);
+        const auto to = addressOperand(options_.operands[1]);
+        if (!from || !to || *to < *from) {
+            return {kUsage,
+                    "dump needs FROM and TO from 0 to FFFF (hexadecimal), FROM not above TO"};
+        }
+        const auto count = static_cast<std::uint32_t>(*to - *from + 1);
+        if (coversDumpRoutine(static_cast<std::uint16_t>(*from), count) &&
+            options_.progress != ProgressMode::Quiet) {
+            std::fprintf(stderr,
+                         "kcsend: %04X to %04X hold the routine that reads the memory, not what "
+                         "was there before\n",
+                         dumpRoutineFirst(), dumpRoutineLast());
+        }
+        if (options_.restoreCaos) {
+            if (interrupted()) {
+                return interruptedOutcome("nothing asked of the KC");
+            }
+            const SendReport restored =
+                restoreCommandState(link_, pacer_, options_.port, options_.pacing.afterLineEnd);
+            if (restored.error) {
+                return afterSending(restored, "the command state was not restored; nothing read");
+            }
+        }
+        if (interrupted()) {
+            return interruptedOutcome("nothing asked of the KC");
+        }
+        startProgress(path, "bytes", planDump(count));
+        const MemoryDump dump = dumpMemory(link_, pacer_, options_.port,
+                                           static_cast<std::uint16_t>(*from), count, &progress_);
+        progress_.finish();
+        if (Outcome outcome = afterHearing(dump.report, "nothing written"); outcome.status != 0) {
+            return outcome;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (extensionIs(path, ".kcc")) {
+            const auto header = kc::makeKccHeader(
+                baseName(path).substr(0, baseName(path).find('.')),
+                {static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to + 1)});
+            bytes.assign(header.begin(), header.end());
+        }
+        bytes.insert(bytes.end(), dump.memory.begin(), dump.memory.end());
+        if (const auto error = writeWholeFile(path, bytes)) {
+            return {kNotSent, error->describe() + "; the memory came whole, but was not written"};
+        }
+        return {};
+    }
+
+    // The outcome of an operation that heard the KC: what it should do when
+    // the KC did not answer.
+    Outcome afterHearing(const SendReport& report, const std::string& partly) const {
+        if (interrupted() || report.stopped) {
+            return interruptedOutcome(partly);
+        }
+        if (report.isError(ErrorKind::NoAnswer)) {
+            return {kNotSent, report.error->describe() + "; press RESET on the KC and try again"};
+        }
+        if (report.isError(ErrorKind::Differs)) {
+            return {kNotSent, report.error->describe()};
+        }
+        if (report.error && !report.isError(ErrorKind::PortNotOpened) &&
+            !report.isError(ErrorKind::LineHeld)) {
+            return {kNotSent, report.error->describe() + "; " + partly};
+        }
+        return afterTransfer(report, partly);
+    }
+
+    static std::optional<std::int32_t> addressOperand(const std::string& text) {
+        if (text.empty() || text.size() > 4 ||
+            text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            return std::nullopt;
+        }
+        return readHex(text);
+    }
+
+    static std::string baseName(const std::string& path) {
+        const auto slash = path.rfind('/');
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
+    static bool extensionIs(const std::string& path, std::string_view extension) {
+        return path.size() >= extension.size() &&
+               kc::lowerLatin1(std::string_view(path).substr(path.size() - extension.size())) ==
+                   extension;
     }
 
     // The file as loaded, or a listing from standard input for "-"; an

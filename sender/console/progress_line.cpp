@@ -49,6 +49,7 @@ void ProgressLine::start(std::string what, std::string unit, const TransferPlan&
     plan_ = plan;
     started_ = steady_clock::now();
     done_ = 0;
+    received_ = 0;
     writing_ = 0;
     drawnWidth_ = 0;
     running_ = true;
@@ -73,6 +74,11 @@ void ProgressLine::wrote(std::int64_t written) {
     std::lock_guard lock(mutex_);
     done_ += written;
     writing_ = 0;
+}
+
+void ProgressLine::received(std::int64_t total) {
+    std::lock_guard lock(mutex_);
+    received_ = total;
 }
 
 void ProgressLine::finish() {
@@ -100,7 +106,12 @@ void ProgressLine::redrawLoop() {
 
 void ProgressLine::draw() {
     const auto now = steady_clock::now();
-    std::int64_t done = done_;
+    if (plan_.bytes == 0) {
+        writeUnlessFull(fd_, "\r" + what_ + ": " + std::to_string(received_) + " " + unit_ +
+                                 " received, " + minutesAndSeconds(now - started_) + " gone");
+        return;
+    }
+    std::int64_t done = done_ + received_;
     // A write of one character may run into a held line and send nothing; it
     // counts once it has returned.
     if (writing_ > 1 && plan_.characterTime.count() > 0) {

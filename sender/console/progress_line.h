@@ -1,7 +1,10 @@
 // The line kcsend keeps up to date on standard error while a listing or an
-// image goes out: what is being sent, done and in all, a bar, the time gone
-// and the time left, as in
+// image goes out, or memory comes back: what is being sent, done and in all,
+// a bar, the time gone and the time left, as in
 //   demo.kcc: 2054/5126 bytes [########............]  0:17 gone, 0:26 left
+// What comes back counts as done as well. Where the whole is not known
+// beforehand (a listing BASIC sends), the line says what came:
+//   game.bas: 1834 bytes received, 0:15 gone
 //
 // A thread of its own redraws it five times a second, so that it keeps
 // moving while one write of 1024 bytes holds the sending thread for 8.5 s;
@@ -35,6 +38,7 @@ class ProgressLine final : public Progress {
     // A write of bytes begins; its end reports how many left.
     void writing(std::int64_t bytes) override;
     void wrote(std::int64_t written) override;
+    void received(std::int64_t total) override;
     // Draws the line a last time and ends it; nothing when none was started.
     void finish();
 
@@ -52,6 +56,7 @@ class ProgressLine final : public Progress {
     TransferPlan plan_;
     std::chrono::steady_clock::time_point started_;
     std::int64_t done_ = 0;
+    std::int64_t received_ = 0;
     std::int64_t writing_ = 0;  // bytes of the write under way
     std::chrono::steady_clock::time_point writeStarted_;
     std::size_t drawnWidth_ = 0;
