@@ -425,6 +425,62 @@ def check_basic(path, tool, kc, folder, expect):
            loaded == reference and kc.wait_screen('FERTIG', 10000))
 
 
+def rx_count(kc):
+    """Bytes the KC's SIO has received so far (line.log)."""
+    try:
+        with open(os.path.join(kc.rundir, 'line.log')) as f:
+            return sum(1 for line in f if line.startswith('rx '))
+    except FileNotFoundError:
+        return 0
+
+
+def check_hearing(path, kc, folder, expect):
+    """What kcsend hears from the firmware: LIST#3 by kcsend save, memory by
+    kcsend dump, uploads read back by --verify."""
+    listing = os.path.join(folder, 'varied.bas')
+    saved = os.path.join(folder, 'saved.bas')
+    t0 = time.time()
+    r = kcsend(path, kc, 'save', saved)
+    took = time.time() - t0
+    listed = subprocess.run([path, 'list', listing], capture_output=True, text=True).stdout
+    same = r.returncode == 0 and os.path.exists(saved) and open(saved).read() == listed
+    expect('kcsend save: BASIC\'s LIST#3 of the program is its listing as kcsend list prints it '
+           '(%.0f s)' % took, same, '' if same else 'status %d %s' % (r.returncode, r.stderr.strip()))
+
+    rng = random.Random(29)
+    first = bytes(rng.randrange(256) for _ in range(1024))
+    second = bytes(rng.randrange(256) for _ in range(512))
+    kc.run('ctl', 'poweron')
+    time.sleep(3)
+    kcsend(path, kc, 'upload', kcc_file(folder, 'first', 0x4000, first))
+    back = os.path.join(folder, 'back.bin')
+    t0 = time.time()
+    r = kcsend(path, kc, 'dump', '4000', '43FF', back)
+    took = time.time() - t0
+    same = r.returncode == 0 and open(back, 'rb').read() == first
+    expect('kcsend dump: an image uploaded at power-on comes back byte for byte (%d bytes, '
+           '%.0f s)' % (len(first), took), same,
+           '' if same else 'status %d %s' % (r.returncode, r.stderr.strip()))
+    r = kcsend(path, kc, 'upload', kcc_file(folder, 'second', 0x5000, second))
+    expect('and an upload after the dump is the image',
+           r.returncode == 0 and kc.memory(0x5000, len(second)) == second)
+
+    r = kcsend(path, kc, 'upload', '--verify', kcc_file(folder, 'first', 0x4000, first))
+    expect('upload --verify confirms an upload', r.returncode == 0, r.stderr.strip())
+
+    # A byte changed between the upload and its reading back.
+    before = rx_count(kc)
+    proc = subprocess.Popen([path, '--quiet', '-p', kc.tty, 'upload', '--verify',
+                             kcc_file(folder, 'second', 0x5000, second)],
+                            env=kcsend_env(kc), stderr=subprocess.PIPE, text=True)
+    while rx_count(kc) < before + 6 + len(second) and proc.poll() is None:
+        time.sleep(0.02)
+    kc.run('ctl', 'poke', '5123', '%02X' % (second[0x123] ^ 0xFF))
+    err = proc.communicate(timeout=120)[1]
+    expect('and catches a byte changed in between', proc.returncode == 1 and '5123' in err,
+           'status %d %s' % (proc.returncode, err.strip()))
+
+
 def check(path, tool):
     """The firmware check: what the real KC keeps of what kcsend sends."""
     ensure_built()
@@ -505,6 +561,7 @@ def check(path, tool):
         expect('and the command state stays for the next run', kc.memory(0x3100, 1) == b'\xa5')
 
         check_basic(path, tool, kc, folder, expect)
+        check_hearing(path, kc, folder, expect)
     finally:
         kc.stop()
     print('%d passed, %d failed' % (results.count(True), results.count(False)))
