@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,13 @@
 
 namespace morvale::testing {
 namespace {
+
+using namespace std::chrono_literals;
+
+// How long send() waits for a line that takes nothing.
+constexpr auto kStall = 2s;
+// The most written to the master at once.
+constexpr std::size_t kPiece = 4096;
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "PtyPeer: %s: %s\n", what, std::strerror(errno));
@@ -32,8 +40,8 @@ PtyPeer::PtyPeer() {
     if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
         fail("openpty");
     }
-    // Non-blocking master: the reader only reads what poll announced, and a
-    // send never hangs on a full slave input.
+    // Non-blocking master: the thread reads and writes only what poll
+    // announced, and never hangs on a full slave input.
     setFlags(master_, FD_CLOEXEC, O_NONBLOCK);
     setFlags(slave_, FD_CLOEXEC, 0);
     char name[256];
@@ -41,11 +49,11 @@ PtyPeer::PtyPeer() {
         fail("ttyname_r");
     }
     devicePath_ = name;
-    wake_ = ::eventfd(0, EFD_CLOEXEC);
+    wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_ < 0) {
         fail("eventfd");
     }
-    reader_ = std::thread([this] { readLoop(); });
+    server_ = std::thread([this] { serve(); });
 }
 
 PtyPeer::~PtyPeer() {
@@ -54,22 +62,36 @@ PtyPeer::~PtyPeer() {
     ::close(slave_);
 }
 
-void PtyPeer::vanish() {
-    if (!reader_.joinable()) {
-        return;
-    }
+void PtyPeer::wake() {
     const std::uint64_t one = 1;
     while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
     }
-    reader_.join();
+}
+
+void PtyPeer::vanish() {
+    if (!server_.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    wake();
+    server_.join();
     ::close(master_);
 }
 
-void PtyPeer::readLoop() {
+void PtyPeer::serve() {
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, POLLIN, 0}};
     nfds_t watched = 2;
-    std::uint8_t buffer[4096];
     for (;;) {
+        {
+            std::lock_guard lock(mutex_);
+            if (ending_) {
+                break;
+            }
+            fds[1].events = static_cast<short>(POLLIN | (outbox_.empty() ? 0 : POLLOUT));
+        }
         if (::poll(fds, watched, -1) < 0) {
             if (errno == EINTR) {
                 continue;
@@ -77,45 +99,108 @@ void PtyPeer::readLoop() {
             fail("poll");
         }
         if (fds[0].revents != 0) {
-            return;
+            std::uint64_t count = 0;
+            (void)::read(wake_, &count, sizeof count);
         }
-        if (fds[1].revents == 0) {
+        if (watched < 2) {
             continue;
         }
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n > 0) {
-            {
-                std::lock_guard lock(mutex_);
-                received_.insert(received_.end(), buffer, buffer + n);
-            }
-            arrived_.notify_all();
-        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-            // The line is gone for good (cannot happen while the own slave
-            // descriptor is open); wait for the end only, rather than spin.
+        if ((fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+            readChunk();
+        }
+        if ((fds[1].revents & POLLOUT) != 0) {
+            writeQueued();
+        }
+        // The line is gone for good (cannot happen while the own slave
+        // descriptor is open); wait for the end only, rather than spin.
+        if ((fds[1].revents & POLLNVAL) != 0 ||
+            ((fds[1].revents & (POLLERR | POLLHUP)) != 0 && (fds[1].revents & POLLIN) == 0)) {
             watched = 1;
         }
     }
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    taken_.notify_all();
 }
 
-void PtyPeer::send(std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-        if (n >= 0) {
-            done += static_cast<std::size_t>(n);
-        } else if (errno == EAGAIN) {
-            pollfd out{master_, POLLOUT, 0};
-            ::poll(&out, 1, 100);
-        } else if (errno != EINTR) {
-            fail("write to the master");
+void PtyPeer::readChunk() {
+    std::uint8_t buffer[kPiece];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n <= 0) {
+        return;
+    }
+    Responder responder;
+    {
+        std::lock_guard lock(mutex_);
+        received_.insert(received_.end(), buffer, buffer + n);
+        responder = responder_;
+    }
+    arrived_.notify_all();
+    if (!responder) {
+        return;
+    }
+    const std::vector<std::uint8_t> answer =
+        responder(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)));
+    std::lock_guard lock(mutex_);
+    outbox_.insert(outbox_.end(), answer.begin(), answer.end());
+    queued_ += answer.size();
+}
+
+void PtyPeer::writeQueued() {
+    // Only this thread takes from the outbox, so its front stays put while
+    // the lock is let go for the write.
+    std::uint8_t piece[kPiece];
+    std::size_t size = 0;
+    {
+        std::lock_guard lock(mutex_);
+        size = std::min(outbox_.size(), sizeof piece);
+        std::copy_n(outbox_.begin(), size, piece);
+    }
+    const ssize_t n = ::write(master_, piece, size);
+    if (n <= 0) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        outbox_.erase(outbox_.begin(), outbox_.begin() + n);
+        sent_ += static_cast<std::uint64_t>(n);
+        lastTaken_ = Clock::now();
+    }
+    taken_.notify_all();
+}
+
+bool PtyPeer::send(std::span<const std::uint8_t> bytes) {
+    std::unique_lock lock(mutex_);
+    if (ending_ || bytes.empty()) {
+        return !ending_;
+    }
+    outbox_.insert(outbox_.end(), bytes.begin(), bytes.end());
+    queued_ += bytes.size();
+    const std::uint64_t mine = queued_;
+    lastTaken_ = Clock::now();
+    lock.unlock();
+    wake();
+    lock.lock();
+    while (sent_ < mine && !ended_) {
+        if (taken_.wait_until(lock, lastTaken_ + kStall) == std::cv_status::timeout &&
+            Clock::now() >= lastTaken_ + kStall) {
+            return false;
         }
     }
+    return sent_ >= mine;
+}
+
+void PtyPeer::setResponder(Responder responder) {
+    std::lock_guard lock(mutex_);
+    responder_ = std::move(responder);
 }
 
 void PtyPeer::waitForOutputState(bool writable) {
     // The slave reports POLLOUT exactly while its output is not stopped.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (std::chrono::steady_clock::now() < until) {
+    const auto until = Clock::now() + 500ms;
+    while (Clock::now() < until) {
         pollfd out{slave_, POLLOUT, 0};
         const int ready = ::poll(&out, 1, writable ? 10 : 0);
         if (ready >= 0 && ((out.revents & POLLOUT) != 0) == writable) {
