@@ -103,9 +103,10 @@ bool makeLineTermios(const termios& port, const LineSettings& settings, termios&
 
     const tcflag_t portSoftware = port.c_iflag & (IXON | IXOFF | IXANY);
     switch (settings.handshake) {
-        case 0:
-        case 1:  // RTS itself is lowered or raised once the settings are in
+        case 0:  // RTS itself is lowered or raised once the settings are in
             line.c_iflag |= portSoftware;
+            break;
+        case 1:  // the line that hears the KC: its 11h and 13h are data
             break;
         case 2:
             line.c_iflag |= portSoftware;
@@ -123,10 +124,10 @@ bool makeLineTermios(const termios& port, const LineSettings& settings, termios&
             break;
     }
 
-    // The link never reads; a read would return what is there after at most
-    // 100 ms, like the read time-outs the sender asks for.
-    line.c_cc[VMIN] = 0;
-    line.c_cc[VTIME] = 1;
+    // The link reads without blocking, after poll. With these a read finding
+    // nothing never returns 0, blocking or not: 0 means the device hung up.
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
     return true;
 }
 
@@ -167,8 +168,9 @@ int setUpLine(int fd, const LineSettings& settings, bool kernelFlow) {
         retryOnEintr([&] { return ::tcflow(fd, TCOON); }) != 0) {
         return errno;
     }
-    // A DC3 read by the link counts only from this use on.
-    if (!kernelFlow && retryOnEintr([&] { return ::tcflush(fd, TCIFLUSH); }) != 0) {
+    // What the KC sent before, a DC3 the link would follow among it, counts
+    // only for the use it was sent to.
+    if (retryOnEintr([&] { return ::tcflush(fd, TCIFLUSH); }) != 0) {
         return errno;
     }
     return 0;

@@ -4,6 +4,7 @@
 
 #include <time.h>
 
+#include <chrono>
 #include <cstdint>
 
 namespace morvale {
@@ -15,6 +16,12 @@ inline std::int64_t monotonicNow() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * kSecond + now.tv_nsec;
+}
+
+// A steady_clock time on the same scale: on Linux steady_clock is
+// CLOCK_MONOTONIC, counted in nanoseconds.
+inline std::int64_t monotonicNs(std::chrono::steady_clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
 }
 
 inline timespec toTimespec(std::int64_t ns) {

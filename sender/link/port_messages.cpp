@@ -185,13 +185,14 @@ std::string openFailureNotice(const PortDevice& port, int error) {
     }
 }
 
-kc::Error writeFailureError(const PortDevice& port, int error) {
+kc::Error transferFailureError(const PortDevice& port, Transfer transfer, int error) {
     return {kc::ErrorKind::DeviceLost, error, subjectOf(port),
-            std::string("write failed: ") + std::strerror(error)};
+            std::string(transfer == Transfer::Write ? "write" : "read") +
+                " failed: " + std::strerror(error)};
 }
 
-std::string writeFailureMessage(const PortDevice& port, int error) {
-    return "morvale: " + writeFailureError(port, error).describe();
+std::string transferFailureMessage(const PortDevice& port, Transfer transfer, int error) {
+    return "morvale: " + transferFailureError(port, transfer, error).describe();
 }
 
 std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver) {

@@ -26,10 +26,12 @@ kc::Error openFailureError(const PortDevice& port, int error);
 // dash), for example
 //   COM4 gibt es nicht – der USB-Adapter ist COM2
 std::string openFailureNotice(const PortDevice& port, int error);
-// The report for a write that failed with the errno value error, and the
-// same as a value of kind DeviceLost.
-std::string writeFailureMessage(const PortDevice& port, int error);
-kc::Error writeFailureError(const PortDevice& port, int error);
+// The report for a write or a read that failed with the errno value error,
+// and the same as a value of kind DeviceLost:
+//   morvale: COM2 (/dev/ttyUSB0): read failed: Input/output error
+enum class Transfer { Write, Read };
+std::string transferFailureMessage(const PortDevice& port, Transfer transfer, int error);
+kc::Error transferFailureError(const PortDevice& port, Transfer transfer, int error);
 // The note that the link, not the driver named, stops the output on XOFF.
 std::string flowTakeOverMessage(const PortDevice& port, const std::string& driver);
 // Why a USB adapter has no tty and what to do about it, without a prefix:

@@ -21,7 +21,6 @@
 #include "kc85.h"
 #include "line_setup.h"
 #include "monotonic_time.h"
-#include "port_messages.h"
 
 namespace morvale {
 namespace {
@@ -77,6 +76,24 @@ int waitWritable(int fd, std::int64_t deadline) {
     if ((port.revents & (POLLERR | POLLHUP)) != 0) {
         return EIO;
     }
+    return 0;
+}
+
+// Waits until input is there or the deadline comes; a signal ends the wait
+// early. hungUp is set when the device reports that it hung up or failed.
+// Returns 0, or the errno value when the wait itself failed.
+int waitReadable(int fd, std::int64_t deadline, bool& hungUp) {
+    pollfd port{fd, POLLIN, 0};
+    const timespec remaining = toTimespec(std::max<std::int64_t>(deadline - monotonicNow(), 0));
+    const auto ready =
+        posix_io::attemptOnce([&] { return ::ppoll(&port, 1, &remaining, nullptr); });
+    if (ready.result < 0) {
+        return ready.interrupted() ? 0 : ready.error;
+    }
+    if ((port.revents & POLLNVAL) != 0) {
+        return EBADF;
+    }
+    hungUp = hungUp || (port.revents & (POLLERR | POLLHUP)) != 0;
     return 0;
 }
 
@@ -159,11 +176,12 @@ bool TermiosSerialLink::open(std::string_view portName, const LineSettings& sett
     fd_ = fd;
     device_ = std::move(device);
     characterNs_ = characterTime(settings).count();
-    writeFailureReported_ = false;
+    failureReported_ = false;
     openFailure_.clear();
     lastFailure_.reset();
     linkKeepsFlow_ = linkKeepsFlow;
     held_ = false;
+    heard_.clear();
     // The transmitter is idle now. A driver that does not say so here does
     // not follow it (QEMU's FTDI adapter never shows it empty), and waiting
     // for its word would hold every write until its time-out.
@@ -182,15 +200,73 @@ int TermiosSerialLink::readFlowBytes() {
         if (n.result < 0) {
             return n.error == EAGAIN || n.interrupted() ? 0 : n.error;
         }
-        for (ssize_t i = 0; i < n.result; ++i) {
-            if (input[i] == kc::kXoff) {
-                held_ = true;
-            } else if (input[i] == kc::kXon) {
-                held_ = false;
-            }
-        }
+        const std::size_t kept = followFlow({input, static_cast<std::size_t>(n.result)});
+        heard_.insert(heard_.end(), input, input + kept);
         if (n.result < static_cast<ssize_t>(sizeof input)) {
             return 0;
+        }
+    }
+}
+
+std::size_t TermiosSerialLink::followFlow(std::span<std::uint8_t> bytes) {
+    std::size_t kept = 0;
+    for (const std::uint8_t byte : bytes) {
+        if (byte == kc::kXoff) {
+            held_ = true;
+        } else if (byte == kc::kXon) {
+            held_ = false;
+        } else {
+            bytes[kept++] = byte;
+        }
+    }
+    return kept;
+}
+
+std::size_t TermiosSerialLink::takeHeard(std::span<std::uint8_t> into) {
+    const std::size_t count = std::min(heard_.size(), into.size());
+    std::copy_n(heard_.begin(), count, into.begin());
+    heard_.erase(heard_.begin(), heard_.begin() + static_cast<std::ptrdiff_t>(count));
+    return count;
+}
+
+ReadResult TermiosSerialLink::readBytes(std::span<std::uint8_t> into,
+                                        std::chrono::steady_clock::time_point deadline) {
+    if (fd_ < 0 || into.empty()) {
+        return {};
+    }
+    into = into.first(std::min<std::size_t>(into.size(), INT32_MAX));
+    const std::int64_t until = monotonicNs(deadline);
+    bool hungUp = false;
+    // Every interrupted call comes back here, to the deadline check, rather
+    // than being retried.
+    for (;;) {
+        std::size_t received = takeHeard(into);
+        int error = 0;
+        if (received < into.size()) {
+            const auto n = posix_io::attemptOnce(
+                [&] { return ::read(fd_, into.data() + received, into.size() - received); });
+            if (n.result > 0) {
+                const auto fresh = into.subspan(received, static_cast<std::size_t>(n.result));
+                received += linkKeepsFlow_ ? followFlow(fresh) : fresh.size();
+            } else if (n.result == 0 || (n.error == EAGAIN && hungUp)) {
+                error = EIO;  // a terminal reads 0 once it has hung up
+            } else if (n.error != EAGAIN && !n.interrupted()) {
+                error = n.error;
+            }
+        }
+        // A failure after bytes were read shows at the next read.
+        if (received > 0) {
+            return {static_cast<std::int32_t>(received), false};
+        }
+        if (error == 0 && monotonicNow() >= until) {
+            return {};
+        }
+        if (error == 0) {
+            error = waitReadable(fd_, until, hungUp);
+        }
+        if (error != 0) {
+            lose(Transfer::Read, error);
+            return {0, true};
         }
     }
 }
@@ -322,12 +398,16 @@ std::optional<WriteResult> TermiosSerialLink::afterWait(const Write& write, int 
 }
 
 WriteResult TermiosSerialLink::failed(const Write& write, int error) {
-    if (!writeFailureReported_) {
-        writeFailureReported_ = true;
-        report(writeFailureMessage(device_, error));
-    }
-    lastFailure_ = writeFailureError(device_, error);
+    lose(Transfer::Write, error);
     return {static_cast<std::int32_t>(write.flight.handed()), true};
+}
+
+void TermiosSerialLink::lose(Transfer transfer, int error) {
+    if (!failureReported_) {
+        failureReported_ = true;
+        report(transferFailureMessage(device_, transfer, error));
+    }
+    lastFailure_ = transferFailureError(device_, transfer, error);
 }
 
 void TermiosSerialLink::close() {

@@ -126,6 +126,10 @@ TEST_F(LinkKeepsFlowOnPty, XoffHoldsAcrossWritesAndXonReleasesWithNothingLostOrD
     auto expected = first;
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(peer.receivedBytes(), expected);
+    std::uint8_t heard[8];
+    const ReadResult read = link.readBytes(heard, std::chrono::steady_clock::now());
+    EXPECT_EQ(std::string_view(reinterpret_cast<char*>(heard), read.received), "xyz")
+        << "the KC's data during the write is kept for the read";
 }
 
 TEST_F(LinkKeepsFlowOnPty, HoldLongerThanTheTimeOutGivesTheShortCountAndReopenReleases) {

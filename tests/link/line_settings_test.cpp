@@ -58,7 +58,7 @@ TEST(LineSettings, SoftwareHandshakeKeepsThePortsHupclAndRtsCts) {
     EXPECT_EQ(line.c_cflag & (CRTSCTS | HUPCL), tcflag_t{HUPCL});
 }
 
-TEST(LineSettings, HandshakeModesZeroToTwoKeepThePortsXonXoff) {
+TEST(LineSettings, HandshakeModesZeroAndTwoKeepThePortsXonXoffOneHasNone) {
     PtyPeer peer;
     DeviceProbe device(peer.devicePath());
     RecordedLink recorded;
@@ -75,6 +75,7 @@ TEST(LineSettings, HandshakeModesZeroToTwoKeepThePortsXonXoff) {
     EXPECT_EQ(line.c_iflag & (IXON | IXOFF), tcflag_t{IXOFF});
     EXPECT_EQ(line.c_cflag & CRTSCTS, tcflag_t{CRTSCTS});
     line = openedWith(1);
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
     EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
     device.change(CRTSCTS, 0, IXON, IXOFF);
     line = openedWith(7);  // an unknown mode changes no handshake setting

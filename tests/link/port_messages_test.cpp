@@ -89,7 +89,7 @@ TEST(OpenFailure, SaysWhatIsWrongAndWhatToDo) {
         EXPECT_EQ(openFailureMessage(c.port, c.error), c.report);
         EXPECT_EQ(openFailureNotice(c.port, c.error), c.notice);
     }
-    EXPECT_EQ(writeFailureMessage(fixed, EIO),
+    EXPECT_EQ(transferFailureMessage(fixed, Transfer::Write, EIO),
               "morvale: COM2 (/dev/ttyUSB0): write failed: Input/output error");
 }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -246,26 +245,44 @@ TEST_F(SerialLinkOnPty, CloseTwiceAndDestructionReleaseThePort) {
     EXPECT_TRUE(isFree(peer.devicePath()));
 }
 
-// The device vanishing (a USB adapter pulled) is a closed master here.
-TEST(SerialLinkOnVanishingPty, WriteErrorFailsAndIsReportedOncePerOpen) {
-    int master = -1;
-    int slave = -1;
-    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
-    char name[128];
-    ASSERT_EQ(::ttyname_r(slave, name, sizeof name), 0);
-    RecordedLink recorded;
-    ASSERT_TRUE(recorded.link.open(name, kKeyboardLine));
-    ::close(master);
-    ::close(slave);
-
-    const WriteResult first = recorded.link.writeText("A");
-    EXPECT_TRUE(first.failed);
-    EXPECT_EQ(first.written, 0);
-    EXPECT_TRUE(recorded.link.writeText("B").failed);
-    ASSERT_EQ(recorded.diagnostics.size(), 1u);
-    EXPECT_EQ(recorded.diagnostics[0],
-              std::string("morvale: ") + name + ": write failed: Input/output error");
-    recorded.link.close();
+// The device vanishing (a USB adapter pulled) is the peer's master closing.
+TEST(SerialLinkOnVanishingPty, ReadOrWriteFailsAsDeviceLostAndSaysSoOncePerOpen) {
+    enum class First { Read, ReadWhileWaiting, Write };
+    for (const First first : {First::Read, First::ReadWhileWaiting, First::Write}) {
+        PtyPeer peer;
+        RecordedLink recorded;
+        TermiosSerialLink& link = recorded.link;
+        ASSERT_TRUE(link.open(peer.devicePath(), kHearingLine));
+        std::future<void> unplug;
+        if (first == First::ReadWhileWaiting) {
+            unplug = std::async(std::launch::async, [&] {
+                std::this_thread::sleep_for(50ms);
+                peer.vanish();
+            });
+        } else {
+            peer.vanish();
+        }
+        // A read that missed the loss would run to its deadline and succeed.
+        std::uint8_t buffer[16];
+        const auto read = [&] { return link.readBytes(buffer, Clock::now() + 10s); };
+        if (first == First::Write) {
+            const WriteResult written = link.writeText("A");
+            EXPECT_TRUE(written.failed);
+            EXPECT_EQ(written.written, 0);
+            EXPECT_TRUE(read().failed);
+        } else {
+            const ReadResult received = read();
+            EXPECT_TRUE(received.failed);
+            EXPECT_EQ(received.received, 0);
+            EXPECT_TRUE(link.writeText("A").failed);
+        }
+        ASSERT_TRUE(link.lastFailure());
+        EXPECT_EQ(link.lastFailure()->kind, kc::ErrorKind::DeviceLost);
+        const std::string transfer = first == First::Write ? "write" : "read";
+        EXPECT_EQ(recorded.diagnostics,
+                  std::vector<std::string>{"morvale: " + peer.devicePath() + ": " + transfer +
+                                           " failed: Input/output error"});
+    }
 }
 
 class StuckTransmitterTiming : public SerialLinkOnPty {
