@@ -75,9 +75,9 @@ class SerialLink {
     // which 0x96 is a dash); empty when it did not fail or the link cannot
     // tell.
     virtual std::string openFailure() const { return {}; }
-    // Why the last open (kind PortNotOpened) or the last failed write of an
-    // open port (kind DeviceLost) failed, with English words; nothing when
-    // neither has failed or the link cannot tell.
+    // Why the last open (kind PortNotOpened), or the last failed write or
+    // read of an open port (kind DeviceLost), failed, with English words;
+    // nothing when none has failed or the link cannot tell.
     virtual std::optional<kc::Error> lastFailure() const { return std::nullopt; }
 
     // Writes a text's bytes up to (not including) its first zero byte.
