@@ -121,6 +121,26 @@ TEST_F(Kcsend, UploadSendsAKccImageToItsLoadAddressInPieces) {
     expected[2] = 0x04;
     expected[3] = 0x00;
     expectReceived(expected);
+
+    // The same file in a KC-TAP archive, and with the tape's block numbers
+    // kept: blocks of 128 bytes numbered 01h, 02h, ..., FFh for the last.
+    Bytes tap(kc::kTapMagic.begin(), kc::kTapMagic.end());
+    Bytes numbered;
+    for (std::size_t at = 0; at < kcc.size(); at += 128) {
+        const auto number = static_cast<std::uint8_t>(at + 128 >= kcc.size() ? 0xFF : at / 128 + 1);
+        Bytes block(kcc.begin() + at, kcc.begin() + std::min(at + 128, kcc.size()));
+        block.resize(128);
+        for (Bytes* out : {&tap, &numbered}) {
+            out->push_back(number);
+            out->insert(out->end(), block.begin(), block.end());
+        }
+    }
+    expected[2] = 0x00;
+    expected[3] = 0x03;
+    for (const auto& [name, bytes] : {std::pair{"demo.tap", tap}, {"numbered.kcc", numbered}}) {
+        expectSuccess(runKcsend({"upload", file(name, bytes)}));
+        expectReceived(expected);
+    }
 }
 
 TEST_F(Kcsend, RunUploadsAndStartsAtTheHeaderStartAddress) {
