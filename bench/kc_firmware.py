@@ -7,6 +7,8 @@
                                              one listing through kcsend: lines kept
     kc_firmware.py probe KCSEND BEFORE LINES [KCSEND OPTIONS...]
                                              LINES more behind BEFORE stored ones
+    kc_firmware.py hear-bench KCSEND [BYTES [LINES]]
+                                             kcsend dump and save: bytes a second
     kc_firmware.py basic-bench KCSEND [LINES...] [--no-typing]
                                              a listing loaded by kcsend basic and typed
                                              by kcsend text: seconds, bytes, line time
@@ -607,6 +609,49 @@ def basic_bench(path, counts, typing=True):
               flush=True)
 
 
+def tx_stamps(kc):
+    """Emulated times (ms) of the bytes the KC's SIO has sent so far."""
+    with open(os.path.join(kc.rundir, 'line.log')) as f:
+        return [float(line.split('emu_ms=')[1].split()[0]) for line in f
+                if line.startswith('tx ')]
+
+
+def hear_bench(path, count=8192, lines=150):
+    """What comes back and how fast: a dump of count bytes and the LIST#3 of
+    a generated listing, against the 120 bytes a second of a 1200-baud line."""
+    ensure_built()
+    folder = tempfile.mkdtemp(prefix='kc-hear-')
+    kc = Emulator(os.path.join(folder, 'run'))
+    try:
+        kc.start()
+        rng = random.Random(41)
+        image = bytes(rng.randrange(256) for _ in range(count))
+        kcsend(path, kc, 'upload', kcc_file(folder, 'image', 0x4000, image))
+        t0 = time.time()
+        r = kcsend(path, kc, 'dump', '4000', '%X' % (0x4000 + count - 1),
+                   os.path.join(folder, 'back.bin'))
+        took = time.time() - t0
+        same = r.returncode == 0 and open(os.path.join(folder, 'back.bin'), 'rb').read() == image
+        stamps = tx_stamps(kc)
+        print('dump: %d bytes (a frame of %d) in %.1f s end to end: %.0f bytes/s; %s' %
+              (count, count + 9, took, (count + 9) / took,
+               'same' if same else 'DIFFERS: ' + r.stderr.strip()), flush=True)
+        print('      the emulated SIO sent them at %.0f bytes/s of emulated time' %
+              ((len(stamps) - 1) / ((stamps[-1] - stamps[0]) / 1000)), flush=True)
+
+        kcsend(path, kc, 'basic', write_listing(folder, 'bench.bas', listing(lines)))
+        kc.wait_keyboard(1.0)
+        before = len(tx_stamps(kc))
+        t0 = time.time()
+        r = kcsend(path, kc, 'save', os.path.join(folder, 'saved.bas'))
+        took = time.time() - t0
+        sent = len(tx_stamps(kc)) - before
+        print('save: %d lines, %d bytes from the KC in %.1f s end to end: %.0f bytes/s; '
+              'status %d' % (lines, sent, took, sent / took, r.returncode), flush=True)
+    finally:
+        kc.stop()
+
+
 if __name__ == '__main__':
     args = sys.argv[1:]
     if args and args[0] == 'listing':
@@ -625,6 +670,8 @@ if __name__ == '__main__':
         typing = '--no-typing' not in args
         counts = [int(a) for a in args[2:] if a != '--no-typing'] or [150, 500]
         basic_bench(args[1], counts, typing)
+    elif args and args[0] == 'hear-bench':
+        hear_bench(args[1], *[int(a) for a in args[2:4]])
     elif args and args[0] == 'measure':
         sys.exit(0 if measure(args[1], int(args[2]), args[3:]) else 1)
     else:
