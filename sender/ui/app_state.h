@@ -8,11 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "hearing.h"
 #include "loading.h"
 #include "sss.h"
 #include "text_pacing.h"
 
 namespace morvale {
+
+// A range of the KC's memory, both ends included.
+struct MemoryRange {
+    std::uint16_t first = 0;
+    std::uint16_t last = 0;
+};
 
 struct AppState {
     std::string portName = "COM2";
@@ -33,6 +40,11 @@ struct AppState {
     // A carriage return went out since the last upload: CAOS has taken the
     // line as its keyboard, and an upload would be typed as keys.
     bool kcTakesKeys = false;
+    // "Hochladen prüfen": each complete upload of an image is read back.
+    bool checkUploads = false;
+    // The range of the last memory fetched, the next one's preset.
+    std::optional<MemoryRange> lastDump;
+    HearingLimits hearingLimits;
     bool quit = false;
 };
 

@@ -18,12 +18,21 @@ QStringList nameFiltersFromText(std::string_view filter) {
     return filters;
 }
 
-FileChooser::FileChooser(QWidget* parent, const QString& title, const QStringList& nameFilters)
+QString firstExtension(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(u'(');
+    const QStringList patterns =
+        nameFilter.mid(open + 1).chopped(nameFilter.endsWith(u')') ? 1 : 0).split(u' ');
+    const QString& first = patterns.first();
+    return first.startsWith(QStringLiteral("*.")) ? first.mid(2) : QString();
+}
+
+FileChooser::FileChooser(QWidget* parent, const QString& title, const QStringList& nameFilters,
+                         QFileDialog::AcceptMode mode)
     : QFileDialog(parent, title) {
     // Qt's own dialog: the same on every desktop, and it can be told to
     // ignore case.
     setOption(QFileDialog::DontUseNativeDialog, true);
-    setAcceptMode(QFileDialog::AcceptOpen);
+    setAcceptMode(mode);
     setFileMode(QFileDialog::AnyFile);
     setNameFilters(nameFilters);
     if (!nameFilters.isEmpty()) {
@@ -35,6 +44,9 @@ FileChooser::FileChooser(QWidget* parent, const QString& title, const QStringLis
 }
 
 void FileChooser::accept() {
+    if (acceptMode() == QFileDialog::AcceptSave) {
+        setDefaultSuffix(firstExtension(selectedNameFilter()));
+    }
     const QStringList files = selectedFiles();
     if (!files.isEmpty()) {
         const QFileInfo info(files.first());

@@ -1,10 +1,15 @@
-// The open-file dialog of the load button.
+// The open-file dialog of the load button, and the save-file dialog of the
+// operations that fetch from the KC.
 //
 // The filter text "description|patterns|description|patterns..." is split
 // at every '|' into entries, patterns separated by ';'; the first entry is
 // selected. Patterns match names regardless of case, so SPIEL.KCC shows under
 // *.kcc. A typed name of a file that does not exist is returned as long as
 // its folder exists; the dialog stays open for a folder that does not.
+//
+// Saving, a name typed without an extension gets the first one of the entry
+// selected (what is written depends on it), and Qt asks before a file that
+// exists is replaced.
 #pragma once
 
 #include <QFileDialog>
@@ -19,10 +24,15 @@ namespace morvale::ui {
 // description without its patterns is dropped.
 QStringList nameFiltersFromText(std::string_view filter);
 
+// The extension of a name filter's first pattern "*.ext", without its dot;
+// empty when it has none.
+QString firstExtension(const QString& nameFilter);
+
 class FileChooser : public QFileDialog {
     Q_OBJECT
   public:
-    FileChooser(QWidget* parent, const QString& title, const QStringList& nameFilters);
+    FileChooser(QWidget* parent, const QString& title, const QStringList& nameFilters,
+                QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen);
 
     // Shows the dialog and waits: the chosen path as the file system's
     // bytes, empty when cancelled.

@@ -35,12 +35,16 @@ constexpr ButtonSpec kButtons[] = {
 
 struct MenuItemSpec {
     int menuId;
-    const char* text;
+    const char* text;  // UTF-8
+    bool checkable = false;
 };
 
 // The menu "KC", in order.
 constexpr MenuItemSpec kKcItems[] = {
     {201, "Als BASIC-Programm laden"},
+    {202, "BASIC-Programm vom KC holen\u2026"},
+    {203, "Speicher vom KC holen\u2026"},
+    {204, "Hochladen pr\u00FCfen", true},
 };
 
 void setControlId(QWidget* widget, int controlId) {
@@ -128,9 +132,18 @@ void MainWindow::createKcMenu() {
     for (const MenuItemSpec& spec : kKcItems) {
         QAction* item = menu->addAction(QString::fromUtf8(spec.text));
         const int menuId = spec.menuId;
-        connect(item, &QAction::triggered, this, [this, menuId] { emit menuChosen(menuId); });
+        if (spec.checkable) {
+            item->setCheckable(true);
+            kcChecks_[menuId] = false;
+        }
+        connect(item, &QAction::triggered, this, [this, menuId] {
+            // Qt has toggled a checkable item already; the program decides.
+            showKcChecks();
+            emit menuChosen(menuId);
+        });
         kcItems_[menuId] = item;
     }
+    showKcChecks();
 }
 
 QWidget* MainWindow::control(int controlId) const {
@@ -173,6 +186,19 @@ void MainWindow::checkPortItem(int menuId) {
     }
     checkedPortItem_ = menuId;
     showPortChecks();
+}
+
+void MainWindow::checkKcItem(int menuId, bool checked) {
+    if (const auto it = kcChecks_.find(menuId); it != kcChecks_.end()) {
+        it->second = checked;
+        showKcChecks();
+    }
+}
+
+void MainWindow::showKcChecks() {
+    for (const auto& [menuId, checked] : kcChecks_) {
+        kcItems_.at(menuId)->setChecked(checked);
+    }
 }
 
 void MainWindow::showPortChecks() {

@@ -49,6 +49,9 @@ class MainWindow : public QWidget {
     // only what was set here.
     void checkPortItem(int menuId);
     int checkedPortItem() const { return checkedPortItem_; }
+    // Sets the check mark of a checkable item of the menu "KC"; as with the
+    // port items, choosing it leaves the mark as it was set here.
+    void checkKcItem(int menuId, bool checked);
 
     // Sets the client height to its full size once; never shrinks.
     void grow();
@@ -70,6 +73,7 @@ class MainWindow : public QWidget {
     void createMenu();
     void createKcMenu();
     void showPortChecks();
+    void showKcChecks();
 
     std::array<QPushButton*, 14> buttons_{};
     QLabel* label_ = nullptr;
@@ -78,6 +82,7 @@ class MainWindow : public QWidget {
     QMenuBar* menuBar_ = nullptr;
     std::array<QAction*, 4> portItems_{};
     std::map<int, QAction*> kcItems_;
+    std::map<int, bool> kcChecks_;  // of the checkable items
     int checkedPortItem_ = 2;
     bool grown_ = false;
 };

@@ -7,6 +7,7 @@
 
 #include "controls.h"
 #include "hex_number.h"
+#include "upload_check.h"
 
 namespace morvale {
 
@@ -101,12 +102,15 @@ void uploadImage(AppState& state, Window& window, SerialLink& link) {
     const auto header = uploadHeader(*address, state.dataLength);
     std::copy(header.begin(), header.end(), state.headerBuffer.begin());
 
+    const auto image =
+        std::span(state.dataBuffer).first(static_cast<std::size_t>(state.dataLength));
     UploadLook look(state, window);
-    const SendReport report = sendImage(
-        link, window, state.portName, *address,
-        std::span(state.dataBuffer).first(static_cast<std::size_t>(state.dataLength)), &look);
+    const SendReport report = sendImage(link, window, state.portName, *address, image, &look);
     showTrouble(window, link, report, kSendButton, {});
     look.leave();
+    if (state.checkUploads && report.complete() && !image.empty()) {
+        checkUpload(state, window, link, static_cast<std::uint16_t>(*address), image);
+    }
 }
 
 }  // namespace morvale

@@ -19,6 +19,7 @@ namespace morvale {
 // cancelled prompt, a target that is negative, in the ROM or would reach
 // into it (refused with a warning), or a port that does not open send
 // nothing. The data buffer, data length and load address stay as they are.
+// With the check on (upload_check.h), a complete upload is then read back.
 void uploadImage(AppState& state, Window& window, SerialLink& link);
 
 // What the editor shows while the piece goes out ("Sende Block 2 von 3 ...").

@@ -124,6 +124,10 @@ void QtWindow::checkPortItem(int menuId) {
     mainWindow_->checkPortItem(menuId);
 }
 
+void QtWindow::checkKcItem(int menuId, bool checked) {
+    mainWindow_->checkKcItem(menuId, checked);
+}
+
 void QtWindow::describePorts(PortDescriber describe) {
     describePort_ = std::move(describe);
 }
@@ -173,6 +177,12 @@ std::optional<std::string> QtWindow::askText(std::string_view title, std::string
 std::string QtWindow::chooseFile(std::string_view title, std::string_view filter) {
     ui::FileChooser dialog(mainWindow_.get(), ui::fromLatin1(title),
                            ui::nameFiltersFromText(filter));
+    return dialog.choose();
+}
+
+std::string QtWindow::chooseSaveFile(std::string_view title, std::string_view filter) {
+    ui::FileChooser dialog(mainWindow_.get(), ui::fromLatin1(title),
+                           ui::nameFiltersFromText(filter), QFileDialog::AcceptSave);
     return dialog.choose();
 }
 

@@ -51,6 +51,7 @@ class QtWindow : public Window {
     void setEnabled(int controlId, bool enabled) override;
     void setEditorBackground(Rgb colour) override;
     void checkPortItem(int menuId) override;
+    void checkKcItem(int menuId, bool checked) override;
     void grow() override;
     int focusedControl() const override;
 
@@ -58,6 +59,7 @@ class QtWindow : public Window {
     std::optional<std::string> askText(std::string_view title, std::string_view prompt,
                                        std::string_view preset) override;
     std::string chooseFile(std::string_view title, std::string_view filter) override;
+    std::string chooseSaveFile(std::string_view title, std::string_view filter) override;
     void beep() override;
     void showNotice(int controlId, std::string_view latin1) override;
 

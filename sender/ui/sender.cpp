@@ -3,11 +3,14 @@
 #include <iostream>
 #include <utility>
 
+#include "basic_fetch.h"
 #include "basic_transfer.h"
 #include "controls.h"
 #include "file_loading.h"
+#include "memory_fetch.h"
 #include "memory_upload.h"
 #include "text_transfer.h"
+#include "upload_check.h"
 
 namespace morvale {
 
@@ -62,6 +65,12 @@ void Sender::dispatch(const Event& event) {
                 choosePort(event.id);
             } else if (event.id == kLoadAsBasicItem) {
                 loadEditorAsBasic(state_, window_, link_, diagnostics_);
+            } else if (event.id == kSaveBasicItem) {
+                fetchBasicProgram(state_, window_, link_, diagnostics_);
+            } else if (event.id == kSaveMemoryItem) {
+                fetchMemory(state_, window_, link_, diagnostics_);
+            } else if (event.id == kCheckUploadsItem) {
+                toggleUploadCheck(state_, window_);
             }
             break;
         case Event::Kind::Control:

@@ -38,7 +38,10 @@ enum ControlId : int {
 inline constexpr int kFirstPortItem = 1;
 inline constexpr int kLastPortItem = 4;
 inline constexpr int kReturnKeyItem = 111;
-inline constexpr int kLoadAsBasicItem = 201;  // "Als BASIC-Programm laden"
+inline constexpr int kLoadAsBasicItem = 201;   // "Als BASIC-Programm laden"
+inline constexpr int kSaveBasicItem = 202;     // "BASIC-Programm vom KC holen..."
+inline constexpr int kSaveMemoryItem = 203;    // "Speicher vom KC holen..."
+inline constexpr int kCheckUploadsItem = 204;  // "Hochladen prüfen", checkable
 
 // An application event. Painting, focus changes, typing inside a control and
 // the like are the window's own business and never become one.
@@ -76,6 +79,9 @@ class Window : public Pacer {
     virtual void setEditorBackground(Rgb colour) = 0;
     // Checks port item menuId (1 to 4) and unchecks the other three.
     virtual void checkPortItem(int menuId) = 0;
+    // Sets the check mark of a checkable item of the menu "KC"; the mark
+    // shows only what was set here. A window without such items ignores it.
+    virtual void checkKcItem(int /*menuId*/, bool /*checked*/) {}
     // Grows the client area to its full height, once; never shrinks it.
     virtual void grow() = 0;
     // The id of the control that has the input focus, -1 when none has.
@@ -90,6 +96,12 @@ class Window : public Pacer {
     // The open-file dialog; filter is "description|patterns|..." with
     // patterns separated by ';'. The chosen path, or empty when cancelled.
     virtual std::string chooseFile(std::string_view title, std::string_view filter) = 0;
+    // The save-file dialog, with the same filter: the path to write, or empty
+    // when cancelled. It asks before it names a file that exists. A window
+    // without one answers as cancelled.
+    virtual std::string chooseSaveFile(std::string_view /*title*/, std::string_view /*filter*/) {
+        return {};
+    }
     virtual void beep() = 0;
     // Shows a short notice at a control for about five seconds, without
     // waiting (a tool tip). The byte 0x96 in it is a dash ("–"), as in the

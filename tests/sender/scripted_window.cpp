@@ -53,14 +53,27 @@ std::optional<std::string> ScriptedWindow::askText(std::string_view title, std::
     return answer;
 }
 
-std::string ScriptedWindow::chooseFile(std::string_view title, std::string_view filter) {
-    fileDialogs.push_back(std::string(title) + "|" + std::string(filter));
-    if (chosenFiles.empty()) {
+namespace {
+
+std::string answerDialog(std::vector<std::string>& dialogs, std::deque<std::string>& paths,
+                         std::string_view title, std::string_view filter) {
+    dialogs.push_back(std::string(title) + "|" + std::string(filter));
+    if (paths.empty()) {
         return {};
     }
-    std::string path = chosenFiles.front();
-    chosenFiles.pop_front();
+    std::string path = paths.front();
+    paths.pop_front();
     return path;
+}
+
+}  // namespace
+
+std::string ScriptedWindow::chooseFile(std::string_view title, std::string_view filter) {
+    return answerDialog(fileDialogs, chosenFiles, title, filter);
+}
+
+std::string ScriptedWindow::chooseSaveFile(std::string_view title, std::string_view filter) {
+    return answerDialog(saveDialogs, savePaths, title, filter);
 }
 
 void ScriptedWindow::beep() {

@@ -42,6 +42,7 @@ class ScriptedWindow final : public Window {
     std::function<void(int tick)> onTick;            // runs at the start of every tick
     std::deque<std::optional<std::string>> answers;  // for askText; cancel when empty
     std::deque<std::string> chosenFiles;             // for chooseFile; cancel when empty
+    std::deque<std::string> savePaths;               // for chooseSaveFile; cancel when empty
 
     // What happened.
     std::map<int, std::string> texts;
@@ -54,7 +55,9 @@ class ScriptedWindow final : public Window {
     std::vector<Clock::time_point> tickDeadlines;
     std::vector<ShownMessage> messages;
     std::vector<AskedText> prompts;
-    std::vector<std::string> fileDialogs;              // title|filter of each dialog
+    std::vector<std::string> fileDialogs;  // title|filter of each dialog
+    std::vector<std::string> saveDialogs;  // title|filter of each dialog
+    std::map<int, bool> kcItemChecks;
     std::vector<std::pair<int, std::string>> notices;  // control id, text
 
     bool isEnabled(int id) const;
@@ -64,12 +67,14 @@ class ScriptedWindow final : public Window {
     void setEnabled(int controlId, bool on) override;
     void setEditorBackground(Rgb colour) override;
     void checkPortItem(int menuId) override;
+    void checkKcItem(int menuId, bool checked) override { kcItemChecks[menuId] = checked; }
     void grow() override;
     int focusedControl() const override { return focus; }
     void showMessage(std::string_view title, std::string_view text, MessageIcon icon) override;
     std::optional<std::string> askText(std::string_view title, std::string_view prompt,
                                        std::string_view preset) override;
     std::string chooseFile(std::string_view title, std::string_view filter) override;
+    std::string chooseSaveFile(std::string_view title, std::string_view filter) override;
     void beep() override;
     void showNotice(int controlId, std::string_view latin1) override;
     Event waitEvent() override;

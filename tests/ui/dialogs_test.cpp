@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "address_prompt.h"
+#include "basic_fetch.h"
 #include "file_chooser.h"
 #include "file_loading.h"
 #include "main_window.h"
@@ -253,6 +254,34 @@ TEST_F(FileChooser, ReturnsThePathAsFileSystemBytes) {
     const std::string chosen = window.chooseFile("Laden", kLoadFilter);
     EXPECT_EQ(chosen, QFile::encodeName(name).toStdString());
     EXPECT_TRUE(QFile::exists(QFile::decodeName(QByteArray::fromStdString(chosen))));
+}
+
+TEST_F(FileChooser, SaveDialogAddsTheSelectedEntrysExtensionAndAsksBeforeReplacing) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    touch(dir.filePath("alt.sss"));
+    DialogLook seen;
+    bool save = false;
+    bool asked = false;
+    answerModal<ui::FileChooser>([&](ui::FileChooser* dialog) {
+        seen.title = dialog->windowTitle();
+        seen.filters = dialog->nameFilters();
+        save = dialog->acceptMode() == QFileDialog::AcceptSave;
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        answerModal<QMessageBox>([&](QMessageBox* box) {
+            asked = true;
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+        });
+        typeFileName(dialog, dir.filePath("alt"));
+        dialog->accept();
+    });
+    EXPECT_EQ(window.chooseSaveFile(kSaveBasicTitle, kSaveBasicFilter),
+              QFile::encodeName(dir.filePath("alt.sss")).toStdString());
+    EXPECT_EQ(seen.title, QString("BASIC-Programm speichern"));
+    EXPECT_EQ(seen.filters, (QStringList{QString("BASIC-Listings (*.bas *.txt)"),
+                                         QString("BASIC-Programme (*.sss)")}));
+    EXPECT_TRUE(save);
+    EXPECT_TRUE(asked);
 }
 
 }  // namespace

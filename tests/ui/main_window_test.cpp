@@ -119,7 +119,7 @@ TEST_F(MainWindow, PortMenuHoldsFourItemsWithCom2Checked) {
     }
 }
 
-TEST_F(MainWindow, KcMenuFollowsOnTheSameRowAndQueuesItsItem) {
+TEST_F(MainWindow, KcMenuFollowsOnTheSameRowAndQueuesItsItems) {
     ui::MainWindow& w = window.mainWindow();
     const QList<QAction*> titles = w.menuBar()->actions();
     ASSERT_EQ(titles.size(), 2);
@@ -130,13 +130,41 @@ TEST_F(MainWindow, KcMenuFollowsOnTheSameRowAndQueuesItsItem) {
     portMenuAlone.addMenu(QStringLiteral("Schnittstelle"));
     EXPECT_EQ(menuHeight(window), portMenuAlone.sizeHint().height());
 
+    struct Item {
+        int menuId;
+        const char* text;  // UTF-8
+        bool checkable;
+    };
+    const Item expected[] = {
+        {kLoadAsBasicItem, "Als BASIC-Programm laden", false},
+        {kSaveBasicItem, "BASIC-Programm vom KC holen…", false},
+        {kSaveMemoryItem, "Speicher vom KC holen…", false},
+        {kCheckUploadsItem, "Hochladen prüfen", true},
+    };
     const QList<QAction*> items = titles[1]->menu()->actions();
-    ASSERT_EQ(items.size(), 1);
-    EXPECT_EQ(items[0]->text(), QString("Als BASIC-Programm laden"));
-    EXPECT_EQ(items[0], w.kcItem(kLoadAsBasicItem));
+    ASSERT_EQ(items.size(), 4);
+    std::vector<Event> chosen;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(expected[i].menuId);
+        EXPECT_EQ(items[i]->text(), QString::fromUtf8(expected[i].text));
+        EXPECT_EQ(items[i], w.kcItem(expected[i].menuId));
+        EXPECT_EQ(items[i]->isCheckable(), expected[i].checkable);
+        EXPECT_FALSE(items[i]->isChecked());
+        items[i]->trigger();
+        chosen.push_back(Event::menu(expected[i].menuId));
+    }
     EXPECT_EQ(w.kcItem(1), nullptr);
-    items[0]->trigger();
-    EXPECT_EQ(takeQueued(window), std::vector<Event>{Event::menu(kLoadAsBasicItem)});
+    EXPECT_EQ(takeQueued(window), chosen);
+
+    // The check mark follows only the logic, as the port items' do.
+    QAction* check = w.kcItem(kCheckUploadsItem);
+    EXPECT_FALSE(check->isChecked());
+    window.checkKcItem(kCheckUploadsItem, true);
+    EXPECT_TRUE(check->isChecked());
+    check->trigger();
+    EXPECT_TRUE(check->isChecked());
+    window.checkKcItem(kSaveBasicItem, true);  // not checkable: nothing changes
+    EXPECT_FALSE(w.kcItem(kSaveBasicItem)->isChecked());
 }
 
 TEST_F(MainWindow, PortItemsTellWhatTheyStandForAnewEachTimeTheMenuOpens) {
