@@ -77,25 +77,9 @@ ListingReceived receiveBasicListing(SerialLink& link, Pacer& pacer, std::string_
     kc::ListOutput output = kc::readListOutput(bytes);
     received.lines = std::move(output.lines);
     received.whole = output.ended;
-    const std::string port(portName);
-    switch (end) {
-        case HearingEnd::Whole:
-        case HearingEnd::Failed:
-            break;
-        case HearingEnd::Stopped:
-            report.stopped = true;
-            break;
-        case HearingEnd::NoAnswer:
-            report.error = kc::Error{kc::ErrorKind::NoAnswer, 0, port,
-                                     "the KC sent nothing; is BASIC at its prompt?"};
-            break;
-        case HearingEnd::Silent:
-            report.error =
-                kc::Error{kc::ErrorKind::CutShort, 0, port,
-                          "the KC fell silent after " + std::to_string(received.lines.size()) +
-                              " lines, before the listing's end"};
-            break;
-    }
+    recordHearingEnd(end, report, portName, "the KC sent nothing; is BASIC at its prompt?",
+                     "the KC fell silent after " + std::to_string(received.lines.size()) +
+                         " lines, before the listing's end");
     return received;
 }
 

@@ -37,4 +37,25 @@ HearingEnd hear(OperationLine& line, Pacer& pacer, const HearingLimits& limits,
     }
 }
 
+void recordHearingEnd(HearingEnd end, SendReport& report, std::string_view portName,
+                      std::string noAnswer, std::string silent) {
+    const auto error = [&](kc::ErrorKind kind, std::string words) {
+        report.error = kc::Error{kind, 0, std::string(portName), std::move(words)};
+    };
+    switch (end) {
+        case HearingEnd::Whole:
+        case HearingEnd::Failed:
+            break;
+        case HearingEnd::Stopped:
+            report.stopped = true;
+            break;
+        case HearingEnd::NoAnswer:
+            error(kc::ErrorKind::NoAnswer, std::move(noAnswer));
+            break;
+        case HearingEnd::Silent:
+            error(kc::ErrorKind::CutShort, std::move(silent));
+            break;
+    }
+}
+
 }  // namespace morvale

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "pacer.h"
@@ -39,5 +41,12 @@ enum class HearingEnd {
 HearingEnd hear(OperationLine& line, Pacer& pacer, const HearingLimits& limits,
                 const std::function<bool(std::span<const std::uint8_t>)>& whole,
                 std::vector<std::uint8_t>& bytes);
+
+// What a receive's end means for the report: stopped for a stop; error
+// NoAnswer or CutShort, naming the port, with the words given, for silence;
+// nothing for a whole receive or a failed device (the report has that error
+// already).
+void recordHearingEnd(HearingEnd end, SendReport& report, std::string_view portName,
+                      std::string noAnswer, std::string silent);
 
 }  // namespace morvale

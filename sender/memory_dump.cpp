@@ -69,33 +69,19 @@ MemoryDump dumpMemory(SerialLink& link, Pacer& pacer, std::string_view portName,
     const HearingEnd end = hear(
         line, pacer, limits,
         [&](std::span<const std::uint8_t> sofar) { return sofar.size() >= frameSize; }, frame);
-    const std::string port(portName);
-    switch (end) {
-        case HearingEnd::Whole: {
-            auto read = kc::readMemoryFrame(frame, from, field, port);
-            if (auto* error = std::get_if<kc::Error>(&read)) {
-                report.error = *error;
-            } else {
-                dump.memory = std::get<std::vector<std::uint8_t>>(std::move(read));
-            }
-            break;
+    if (end == HearingEnd::Whole) {
+        auto read = kc::readMemoryFrame(frame, from, field, std::string(portName));
+        if (auto* error = std::get_if<kc::Error>(&read)) {
+            report.error = *error;
+        } else {
+            dump.memory = std::get<std::vector<std::uint8_t>>(std::move(read));
         }
-        case HearingEnd::Failed:
-            break;
-        case HearingEnd::Stopped:
-            report.stopped = true;
-            break;
-        case HearingEnd::NoAnswer:
-            report.error = kc::Error{kc::ErrorKind::NoAnswer, 0, port,
-                                     "the KC did not answer; it takes the reading routine only "
-                                     "in its command state"};
-            break;
-        case HearingEnd::Silent:
-            report.error = kc::Error{kc::ErrorKind::CutShort, 0, port,
-                                     "the KC fell silent after " + std::to_string(frame.size()) +
-                                         " of " + std::to_string(frameSize) + " bytes"};
-            break;
     }
+    recordHearingEnd(end, report, portName,
+                     "the KC did not answer; it takes the reading routine only in its command "
+                     "state",
+                     "the KC fell silent after " + std::to_string(frame.size()) + " of " +
+                         std::to_string(frameSize) + " bytes");
     return dump;
 }
 
