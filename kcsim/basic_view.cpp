@@ -1,10 +1,7 @@
 #include "basic_view.h"
 
-#include <cstdio>
-#include <span>
-
 #include "basic_listing.h"
-#include "basic_program.h"
+#include "basic_memory.h"
 #include "screen.h"
 
 namespace kcsim {
@@ -16,13 +13,7 @@ bool writesBasicEnd(const Upload& upload) {
 }
 
 bool showBasicProgram(const MemoryWrite::Memory& memory, std::string& out) {
-    const std::uint16_t end = kc::readWord(memory, kc::kBasicEndPointers);
-    const std::size_t size = end > kc::kBasicProgramStart ? end - kc::kBasicProgramStart : 0;
-    char subject[32];
-    std::snprintf(subject, sizeof subject, "%04Xh to %04Xh", unsigned{kc::kBasicProgramStart},
-                  unsigned{end});
-    auto read =
-        kc::readProgramImage(std::span(memory).subspan(kc::kBasicProgramStart, size), subject);
+    const auto read = readBasicProgram(memory);
     if (const auto* error = std::get_if<kc::Error>(&read)) {
         out += "[BASIC] no program: " + error->describe() + "\n";
         return false;

@@ -23,9 +23,6 @@ class PtyOwner {
     [[nodiscard]] static Result<PtyOwner> open();
 
     int master() const { return master_.get(); }
-    // kcsim's own slave descriptor: input from the master that the slave's
-    // line discipline did not take as flow control piles up here.
-    int slave() const { return slave_.get(); }
     const std::string& devicePath() const { return devicePath_; }
 
   private:
@@ -33,7 +30,7 @@ class PtyOwner {
         : master_(std::move(master)), slave_(std::move(slave)), devicePath_(std::move(path)) {}
 
     posix_io::FileDescriptor master_;
-    posix_io::FileDescriptor slave_;
+    posix_io::FileDescriptor slave_;  // kept open, never read
     std::string devicePath_;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "answer_writer.h"
 #include "kc85.h"
 #include "signal_watch.h"
 
@@ -32,12 +33,9 @@ int pollTimeout(std::optional<Clock::time_point> due, Clock::time_point now) {
     return static_cast<int>(std::clamp<decltype(wait)>(wait, 0, 60'000));
 }
 
-// Empties kcsim's own slave input: XON and XOFF land there whenever the
-// sender's side does not take them as flow control.
-void discardInput(int slave) {
-    std::array<std::uint8_t, 256> buffer{};
-    while (retryOnEintr([&] { return ::read(slave, buffer.data(), buffer.size()); }) > 0) {
-    }
+std::optional<Clock::time_point> earliest(std::optional<Clock::time_point> due,
+                                          Clock::time_point other) {
+    return due ? std::min(*due, other) : other;
 }
 
 }  // namespace
@@ -94,6 +92,7 @@ class Receiver {
 std::optional<kc::Error> serveLine(SessionParts parts) {
     const int master = parts.pty.master();
     Receiver receiver(parts);
+    AnswerWriter answer;
     Clock::time_point lastActivity = Clock::now();
 
     for (;;) {
@@ -104,41 +103,61 @@ std::optional<kc::Error> serveLine(SessionParts parts) {
                 due = lastActivity + kGiveUpAfter;
             }
             if (parts.exitAfterIdle) {
-                due = std::min(due.value_or(Clock::time_point::max()),
-                               lastActivity + *parts.exitAfterIdle);
+                due = earliest(due, lastActivity + *parts.exitAfterIdle);
             }
         }
-        std::array<pollfd, 3> fds{
-            {{master, POLLIN, 0}, {parts.pty.slave(), POLLIN, 0}, {parts.signalFd, POLLIN, 0}}};
+        if (answer.pending()) {
+            due = earliest(due,
+                           answer.blocked() ? answer.lastProgress() + kGiveUpAfter : *answer.due());
+        }
+        const short masterEvents = POLLIN | (answer.blocked() ? POLLOUT : 0);
+        std::array<pollfd, 2> fds{{{master, masterEvents, 0}, {parts.signalFd, POLLIN, 0}}};
         if (retryOnEintr([&] { return ::poll(fds.data(), fds.size(), pollTimeout(due, now)); }) <
             0) {
             return kc::systemError("cannot wait for the line", errno);
         }
-        if (fds[2].revents != 0 && takeEndSignal(parts.signalFd)) {
-            // What has arrived by now still belongs in the summary.
-            for (;;) {
-                auto read = receiver.readOnce(lastActivity);
-                if (auto* failure = std::get_if<kc::Error>(&read)) {
-                    return *failure;
-                }
-                if (std::get<std::size_t>(read) == 0) {
-                    break;
-                }
-            }
-            break;
-        }
         if (fds[1].revents != 0) {
-            discardInput(parts.pty.slave());
+            const std::optional<int> signal = takeSignal(parts.signalFd);
+            if (signal == kResetSignal) {
+                std::string out;
+                parts.kc.reset(out);
+                answer.drop();
+                show(out);
+            } else if (signal) {
+                // What has arrived by now still belongs in the summary.
+                for (;;) {
+                    auto read = receiver.readOnce(lastActivity);
+                    if (auto* failure = std::get_if<kc::Error>(&read)) {
+                        return *failure;
+                    }
+                    if (std::get<std::size_t>(read) == 0) {
+                        break;
+                    }
+                }
+                break;
+            }
         }
         // One read per wake-up, so a peer that never pauses cannot keep the
         // loop from its signals and holds.
-        if (fds[0].revents != 0) {
+        if ((fds[0].revents & POLLIN) != 0) {
             auto read = receiver.readOnce(lastActivity);
             if (auto* failure = std::get_if<kc::Error>(&read)) {
                 return *failure;
             }
+            answer.add(parts.kc.takeSent(), Clock::now());
         }
         now = Clock::now();
+        if (auto failure = answer.writeDue(master, now)) {
+            return failure;
+        }
+        if (answer.pending()) {
+            lastActivity = std::max(lastActivity, answer.lastProgress());
+            if (now - answer.lastProgress() >= kGiveUpAfter) {
+                std::string out;
+                parts.kc.answerDropped(answer.drop(), out);
+                show(out);
+            }
+        }
         if (parts.busy.release(now)) {
             lastActivity = std::max(lastActivity, now);
             if (auto failure = sendFlowControl(master, kc::kXon)) {
@@ -153,7 +172,8 @@ std::optional<kc::Error> serveLine(SessionParts parts) {
             parts.kc.giveUp(out);
             show(out);
         }
-        if (parts.exitAfterIdle && now - lastActivity >= *parts.exitAfterIdle) {
+        if (parts.exitAfterIdle && !answer.pending() &&
+            now - lastActivity >= *parts.exitAfterIdle) {
             break;
         }
     }

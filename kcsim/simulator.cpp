@@ -42,7 +42,7 @@ std::optional<kc::Error> dumpMemory(FileDescriptor file, const std::string& path
 }  // namespace
 
 std::optional<kc::Error> runSimulator(const Options& options) {
-    auto signals = watchEndSignals();
+    auto signals = watchSignals();
     if (auto* failure = std::get_if<kc::Error>(&signals)) {
         return *failure;
     }

@@ -1,13 +1,18 @@
 #include "virtual_kc.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "basic_view.h"
 #include "kc85.h"
+#include "z80_call.h"
 
 namespace kcsim {
 
 namespace {
+
+// BASIC keeps 73 keys of a line; more than this are never needed to read one.
+constexpr std::size_t kKeptKeys = 256;
 
 std::string hex4(unsigned value) {
     char text[8];
@@ -31,27 +36,34 @@ std::string counted(std::uint64_t count, const char* word) {
 
 }  // namespace
 
-VirtualKc::VirtualKc(std::optional<KccSaver> saver) : saver_(std::move(saver)) {}
+VirtualKc::VirtualKc(std::optional<KccSaver> saver) : saver_(std::move(saver)) {
+    setReceiveRoutine(memoryWrite_.memory(), kCommandStateRoutine);
+}
 
 bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) {
-    const WriteEvent event = memoryWrite_.take(byte);
-    if (event.strayEscape) {
-        ++tally_.characters;
-        screen_.draw(kc::kEscape, out);
+    if (!writingMemory() && !inCommandState(memoryWrite_.memory())) {
+        return keyboardKey(byte, at, out);
     }
+    const WriteEvent event = memoryWrite_.take(byte);
     switch (event.step) {
-        case WriteStep::Keystroke:
-            keystroke(byte, at, out);
-            return byte == kc::kEnter;
+        case WriteStep::Outside:
+            return outsideCommand(byte, at, out);
         case WriteStep::Escape:
             judge(ByteRole::Escape, at);
             return false;
+        case WriteStep::Ignored:
+            judge(ByteRole::Character, at);
+            discard(kc::kEscape, out);
+            discard(byte, out);
+            return false;
         case WriteStep::T:
+        case WriteStep::U:
             escapeGap_.reset();
             judge(ByteRole::T, at);
             return false;
         case WriteStep::Header:
         case WriteStep::Data:
+        case WriteStep::Start:
             judge(ByteRole::Other, at);
             break;
     }
@@ -70,17 +82,99 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
         out += " - checksum " + hex4(memoryWrite_.upload().checksum());
         uploadEnded(out);
     }
+    if (event.start) {
+        call(*event.start, out);
+    }
     return false;
 }
 
-void VirtualKc::keystroke(std::uint8_t byte, Clock::time_point at, std::string& out) {
+bool VirtualKc::keyboardKey(std::uint8_t byte, Clock::time_point at, std::string& out) {
     const bool lineEnd = byte == kc::kEnter;
     judge(lineEnd ? ByteRole::CarriageReturn : ByteRole::Character, at);
     ++(lineEnd ? tally_.lines : tally_.characters);
-    screen_.draw(byte, out);
-    if (lineEnd) {
-        noteWarnings(out);
+    if (afterEscapeKey_ && (byte == kc::kMemoryWrite || byte == kc::kStartProgram)) {
+        ++state_.escapesAsKeys;
     }
+    afterEscapeKey_ = byte == kc::kEscape;
+    screen_.draw(byte, out);
+    if (!lineEnd) {
+        if (typed_.size() < kKeptKeys) {
+            typed_ += static_cast<char>(byte);
+        } else {
+            typed_.back() = static_cast<char>(byte);
+        }
+        return false;
+    }
+    noteWarnings(out);
+    lineTyped(out);
+    return true;
+}
+
+void VirtualKc::lineTyped(std::string& out) {
+    MemoryWrite::Memory& memory = memoryWrite_.memory();
+    const std::vector<std::uint8_t> answer = firmware_.takeLine(typed_, memory, out);
+    typed_.clear();
+    if (!answer.empty()) {
+        ++tally_.listings;
+        sent_.insert(sent_.end(), answer.begin(), answer.end());
+    }
+    if (inCommandState(memory)) {
+        out += "  = command state: ESC T and ESC U are taken again\n";
+    }
+}
+
+bool VirtualKc::outsideCommand(std::uint8_t byte, Clock::time_point at, std::string& out) {
+    if (byte != kc::kEnter) {
+        judge(ByteRole::Character, at);
+        discard(byte, out);
+        return false;
+    }
+    judge(ByteRole::CarriageReturn, at);
+    ++tally_.lines;
+    screen_.draw(byte, out);
+    noteWarnings(out);
+    setReceiveRoutine(memoryWrite_.memory(), kKeyboardRoutine);
+    afterEscapeKey_ = false;
+    out += "  = keyboard mode: every byte is a key now, ESC T and ESC U too\n";
+    return true;
+}
+
+void VirtualKc::discard(std::uint8_t byte, std::string& out) {
+    ++tally_.characters;
+    ++state_.discarded;
+    screen_.draw(byte, out);
+}
+
+void VirtualKc::call(std::uint16_t address, std::string& out) {
+    ++tally_.calls;
+    noteWarnings(out);
+    screen_.endLine(out);
+    const Call call = callCode(memoryWrite_.memory(), address);
+    out += "[ESC U] address " + hex4(address) + ": ";
+    switch (call.end) {
+        case Call::End::Returned:
+            out += "returned";
+            break;
+        case Call::End::IntoRom:
+            out += "stopped at " + hex4(call.at) +
+                   " in the ROM, which kcsim lacks (a real KC runs CAOS there)";
+            break;
+        case Call::End::Unended:
+            out += "no return within " + std::to_string(call.tStates) +
+                   " T-states, stopped (a real KC hangs until RESET)";
+            break;
+    }
+    if (call.end != Call::End::Returned) {
+        ++tally_.unreturned;
+    }
+    out += ", " + counted(call.sent.size(), "byte") + " sent";
+    if (escapeGap_) {
+        out += ", U only " + milliseconds(*escapeGap_) + " after ESC";
+    }
+    escapeGap_.reset();
+    out += '\n';
+    noted_ = pace_.counts();
+    sent_.insert(sent_.end(), call.sent.begin(), call.sent.end());
 }
 
 void VirtualKc::judge(ByteRole role, Clock::time_point at) {
@@ -124,11 +218,10 @@ void VirtualKc::uploadEnded(std::string& out) {
 void VirtualKc::giveUp(std::string& out) {
     const std::size_t arrived = memoryWrite_.upload().bytes.size();
     switch (memoryWrite_.abandon()) {
-        case MemoryWrite::Phase::Keyboard:
+        case MemoryWrite::Phase::Idle:
             return;
         case MemoryWrite::Phase::AfterEscape:
-            ++tally_.characters;
-            screen_.draw(kc::kEscape, out);
+            discard(kc::kEscape, out);
             return;
         case MemoryWrite::Phase::Header:
             noteWarnings(out);
@@ -138,6 +231,12 @@ void VirtualKc::giveUp(std::string& out) {
             ++tally_.shortUploads;
             escapeGap_.reset();
             return;
+        case MemoryWrite::Phase::Start:
+            noteWarnings(out);
+            screen_.endLine(out);
+            out += "[ESC U] ended short in its address\n";
+            escapeGap_.reset();
+            return;
         case MemoryWrite::Phase::Data:
             out += " - ended short after " + std::to_string(arrived) + " of " +
                    std::to_string(memoryWrite_.upload().length) + " bytes";
@@ -145,6 +244,27 @@ void VirtualKc::giveUp(std::string& out) {
             uploadEnded(out);
             return;
     }
+}
+
+void VirtualKc::reset(std::string& out) {
+    giveUp(out);
+    noteWarnings(out);
+    screen_.endLine(out);
+    setReceiveRoutine(memoryWrite_.memory(), kCommandStateRoutine);
+    firmware_.reset();
+    typed_.clear();
+    afterEscapeKey_ = false;
+    sent_.clear();
+    out += "[RESET] command state, at the CAOS prompt, memory kept\n";
+}
+
+std::vector<std::uint8_t> VirtualKc::takeSent() {
+    return std::exchange(sent_, {});
+}
+
+void VirtualKc::answerDropped(std::size_t bytes, std::string& out) {
+    screen_.endLine(out);
+    out += "  ! nobody read what the KC sent: " + counted(bytes, "byte") + " dropped\n";
 }
 
 void VirtualKc::noteWarnings(std::string& out) {
@@ -160,9 +280,22 @@ void VirtualKc::noteWarnings(std::string& out) {
     add(now.characters - noted_.characters, "character", kCharacterApart);
     add(now.wraps - noted_.wraps, "character", kAfterWrap);
     noted_ = now;
+    std::string notes;
     if (!note.empty()) {
+        notes += "  ! too soon: " + note + "\n";
+    }
+    if (const auto discarded = state_.discarded - stateNoted_.discarded) {
+        notes += "  ! command state: " + counted(discarded, "key") +
+                 " discarded (a CR first makes the line a keyboard)\n";
+    }
+    if (const auto escapes = state_.escapesAsKeys - stateNoted_.escapesAsKeys) {
+        notes += "  ! keyboard mode: " + std::to_string(escapes) + " ESC T/U" +
+                 " taken as keys (RESET gives the command state back)\n";
+    }
+    stateNoted_ = state_;
+    if (!notes.empty()) {
         screen_.endLine(out);
-        out += "  ! too soon: " + note + "\n";
+        out += notes;
     }
 }
 
@@ -175,13 +308,18 @@ void VirtualKc::finish(std::string& out, std::uint64_t holds) {
            counted(tally_.lines, "line") + ", " + counted(tally_.uploads, "upload") + " (" +
            std::to_string(tally_.shortUploads) + " ended short), " +
            counted(tally_.basicLoads, "BASIC load") + " (" + std::to_string(tally_.basicNoProgram) +
-           " without a program), " + counted(holds, "hold") + "\n";
-    out += "kcsim: " + counted(warnings.total(), "warning") + ": " +
-           counted(warnings.characters, "character") + kCharacterApart + ", " +
-           counted(warnings.lines, "line") + " too soon after CR, " +
-           counted(warnings.wraps, "character") + kAfterWrap + ", " +
-           std::to_string(warnings.escapes) + " T < " + milliseconds(kEscapeGap) + " after ESC, " +
-           counted(warnings.romBytes, "byte") + " into ROM\n";
+           " without a program), " + counted(tally_.listings, "LIST#3 answer") + ", " +
+           counted(tally_.calls, "ESC U call") + " (" + std::to_string(tally_.unreturned) +
+           " without return), " + counted(holds, "hold") + "\n";
+    out +=
+        "kcsim: " + counted(warnings.total() + state_.discarded + state_.escapesAsKeys, "warning") +
+        ": " + counted(warnings.characters, "character") + kCharacterApart + ", " +
+        counted(warnings.lines, "line") + " too soon after CR, " +
+        counted(warnings.wraps, "character") + kAfterWrap + ", " +
+        std::to_string(warnings.escapes) + " T or U < " + milliseconds(kEscapeGap) +
+        " after ESC, " + counted(warnings.romBytes, "byte") + " into ROM, " +
+        counted(state_.discarded, "key") + " discarded in the command state, " +
+        std::to_string(state_.escapesAsKeys) + " ESC T/U taken as keys\n";
 }
 
 }  // namespace kcsim

@@ -1,6 +1,5 @@
 // What the virtual KC shows after a BASIC program's memory writes, fed byte
 // by byte a second apart, so that pace never matters.
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,43 +8,17 @@
 #include "basic_listing.h"
 #include "basic_program.h"
 #include "basic_view.h"
+#include "kc_feed.h"
 #include "utf8.h"
 #include "virtual_kc.h"
 
 namespace kcsim {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes memoryWrite(std::uint16_t address, const Bytes& bytes) {
-    Bytes out(kc::kMemoryWriteHeaderSize + bytes.size());
-    out[0] = kc::kEscape;
-    out[1] = kc::kMemoryWrite;
-    kc::writeWord(out, 2, address);
-    kc::writeWord(out, 4, static_cast<std::uint16_t>(bytes.size()));
-    std::copy(bytes.begin(), bytes.end(), out.begin() + kc::kMemoryWriteHeaderSize);
-    return out;
-}
-
-// The three end pointers as the sender writes them.
-Bytes endPointers(std::uint16_t end) {
-    Bytes words(6);
-    for (std::size_t at = 0; at < words.size(); at += 2) {
-        kc::writeWord(words, at, end);
-    }
-    return words;
-}
-
-std::string shown(VirtualKc& kc, const std::vector<Bytes>& writes) {
-    std::string out;
-    Clock::time_point at{};
-    for (const Bytes& bytes : writes) {
-        for (const std::uint8_t byte : bytes) {
-            kc.take(byte, at += std::chrono::seconds(1), out);
-        }
-    }
-    return out;
-}
+using testing::Bytes;
+using testing::endPointers;
+using testing::feed;
+using testing::memoryWrite;
 
 TEST(BasicView, ShowsAProgramLoadedAsTheSenderLoadsItAsItsListing) {
     const auto read = kc::programFromListing("10 PRINT \"HALL\xD6\"\n20 GOTO 10\n", "test");
@@ -55,9 +28,9 @@ TEST(BasicView, ShowsAProgramLoadedAsTheSenderLoadsItAsItsListing) {
 
     VirtualKc kc;
     const std::string out =
-        shown(kc, {memoryWrite(kc::kBasicProgramStart, image),
-                   memoryWrite(kc::kBasicEndPointers,
-                               endPointers(static_cast<std::uint16_t>(0x0401 + image.size())))});
+        feed(kc, {memoryWrite(kc::kBasicProgramStart, image),
+                  memoryWrite(kc::kBasicEndPointers,
+                              endPointers(static_cast<std::uint16_t>(0x0401 + image.size())))});
 
     std::string listing = "[BASIC] 2 lines, " + std::to_string(image.size()) + " bytes\n";
     for (const std::string& line : kc::listedLines(program)) {
@@ -84,8 +57,8 @@ TEST(BasicView, SaysWhyTheMemoryHoldsNoProgram) {
     for (const auto& test : cases) {
         VirtualKc kc;
         const std::string out =
-            shown(kc, {memoryWrite(kc::kBasicProgramStart, test.image),
-                       memoryWrite(kc::kBasicEndPointers, endPointers(test.end))});
+            feed(kc, {memoryWrite(kc::kBasicProgramStart, test.image),
+                      memoryWrite(kc::kBasicEndPointers, endPointers(test.end))});
         const auto error = std::get<kc::Error>(kc::readProgramImage(test.image, ""));
         const auto at = out.find("[BASIC] no program: ");
         ASSERT_NE(at, std::string::npos) << test.what << ": " << out;

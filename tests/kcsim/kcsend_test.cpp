@@ -18,11 +18,11 @@ namespace kcsim::testing {
 namespace {
 
 // Runs kcsend to its end; its exit status, -1 when it did not exit.
-int kcsend(const std::string& device, std::vector<std::string> arguments) {
+morvale::testing::RunResult kcsend(const std::string& device, std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"-p", device, "-q"});
-    const auto ended = morvale::testing::runProgram({.program = KCSEND_BINARY, .args = arguments});
+    auto ended = morvale::testing::runProgram({.program = KCSEND_BINARY, .args = arguments});
     std::cerr << ended.err;
-    return ended.exitCode;
+    return ended;
 }
 
 // The third line runs past the 40th character, where the KC needs a long
@@ -32,20 +32,22 @@ const std::string kListing =
 const std::vector<std::string> kListingLines{"", "10 PRINT \"HALLO\"", "20 GOTO 10",
                                              "30 REM A LINE THAT WRAPS AT THE 40TH CHARACTER"};
 
-TEST(KcsimWithKcsend, ShowsATypedCommandInCapitalsAndKeysByName) {
+TEST(KcsimWithKcsend, DiscardsACommandTypedAtPowerOnAndShowsTheKeysAfterItByName) {
     KcsimProcess kcsim({});
-    EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", "list", "ä"}), 0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", "list", "ä"}).exitCode, 0);
     EXPECT_EQ(kcsend(kcsim.devicePath(), {"key", "F1", "F2", "F3", "F4", "F5", "F6", "BRK", "STOP",
-                                          "INS", "DEL", "CLR", "HOME"}),
+                                          "INS", "DEL", "CLR", "HOME"})
+                  .exitCode,
               0);
-    EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", ""}), 0);
-    ASSERT_TRUE(kcsim.waitForOutput("\n", 3));
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", ""}).exitCode, 0);
+    ASSERT_TRUE(kcsim.waitForOutput("[HOME]\n"));
 
     const std::string output = kcsim.interrupt();
     EXPECT_EQ(screenLines(output),
               (std::vector<std::string>{
                   "LIST Ä", "[F1][F2][F3][F4][F5][F6][BRK][STOP][INS][DEL][CLR][HOME]"}))
         << output;
+    EXPECT_EQ(summaryCount(output, "keys? discarded in the command state"), 6u) << output;
 }
 
 // What kcsim showed of kListing, typed by kcsend with the options given.
@@ -55,7 +57,7 @@ std::string typedListing(const std::vector<std::string>& options) {
     KcsimProcess kcsim({});
     std::vector<std::string> arguments = options;
     arguments.insert(arguments.end(), {"text", dir / "prog.bas"});
-    EXPECT_EQ(kcsend(kcsim.devicePath(), arguments), 0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), arguments).exitCode, 0);
     EXPECT_TRUE(kcsim.waitForOutput("CHARACTER\n"));
     const std::string output = kcsim.interrupt();
     EXPECT_EQ(screenLines(output), kListingLines) << output;
@@ -78,7 +80,7 @@ TEST(KcsimWithKcsendTiming, ShowsAProgramLoadedWithBasicAsItsListingWithoutWarni
     const ScratchDir dir;
     std::ofstream(dir / "prog.bas", std::ios::binary) << kListing;
     KcsimProcess kcsim({});
-    EXPECT_EQ(kcsend(kcsim.devicePath(), {"basic", dir / "prog.bas"}), 0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"basic", dir / "prog.bas"}).exitCode, 0);
     ASSERT_TRUE(kcsim.waitForOutput("CHARACTER\n"));
 
     const std::string output = kcsim.interrupt();
@@ -107,7 +109,7 @@ TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {
     ASSERT_TRUE(header);
     const ScratchDir dir;
     KcsimProcess kcsim({"--save", dir / "saved"});
-    EXPECT_EQ(kcsend(kcsim.devicePath(), {"upload", TEST_DATA_DIR "/BINLOAD.KCC"}), 0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"upload", TEST_DATA_DIR "/BINLOAD.KCC"}).exitCode, 0);
     ASSERT_TRUE(kcsim.waitForOutput("upload1.kcc\n"));
     kcsim.interrupt();
 
@@ -115,6 +117,55 @@ TEST(KcsimWithKcsend, SavesAnUploadAsAKccFileWithTheImageSent) {
     ASSERT_GE(saved.size(), kc::kHeaderSize);
     EXPECT_EQ(saved.substr(17, 4), sent.substr(17, 4)) << "load and end address";
     EXPECT_EQ(saved.substr(kc::kHeaderSize), sent.substr(kc::kHeaderSize, header->imageLength()));
+}
+
+TEST(KcsimWithKcsend, SavesTheProgramTypedIntoItsBasic) {
+    const ScratchDir dir;
+    std::ofstream(dir / "prog.bas", std::ios::binary) << kListing;
+    KcsimProcess kcsim({});
+    for (const char* line : {"", "BASIC", ""}) {
+        EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", line}).exitCode, 0);
+    }
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"text", dir / "prog.bas"}).exitCode, 0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"save", dir / "saved.bas"}).exitCode, 0);
+
+    std::string expected;
+    for (auto line = kListingLines.begin() + 1; line != kListingLines.end(); ++line) {
+        expected += *line + "\n";
+    }
+    EXPECT_EQ(readFile(dir / "saved.bas"), expected);
+    const std::string output = kcsim.interrupt();
+    EXPECT_EQ(summaryCount(output, "LIST#3 answers?"), 1u) << output;
+}
+
+TEST(KcsimWithKcsend, ReadsAnUploadBackByVerifyAndByDump) {
+    const std::string sent = readFile(TEST_DATA_DIR "/BINLOAD.KCC");
+    const ScratchDir dir;
+    KcsimProcess kcsim({});
+    EXPECT_EQ(
+        kcsend(kcsim.devicePath(), {"upload", "--verify", TEST_DATA_DIR "/BINLOAD.KCC"}).exitCode,
+        0);
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"dump", "200", "3BA", dir / "memory.bin"}).exitCode, 0);
+
+    EXPECT_EQ(readFile(dir / "memory.bin"), sent.substr(kc::kHeaderSize, 0x1BB));
+    const std::string output = kcsim.interrupt();
+    EXPECT_EQ(summaryCount(output, "ESC U calls?"), 2u) << output;
+    EXPECT_EQ(summaryCount(output, "without return"), 0u) << output;
+}
+
+TEST(KcsimWithKcsend, AnswersNoDumpAfterATypedCommandUntilReset) {
+    const ScratchDir dir;
+    KcsimProcess kcsim({});
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"type", "MENU"}).exitCode, 0);
+    const auto silent = kcsend(kcsim.devicePath(), {"dump", "200", "2FF", dir / "memory.bin"});
+    EXPECT_EQ(silent.exitCode, 1);
+    EXPECT_NE(silent.err.find("press RESET on the KC and try again"), std::string::npos)
+        << silent.err;
+
+    kcsim.pressReset();
+    ASSERT_TRUE(kcsim.waitForOutput("[RESET]"));
+    EXPECT_EQ(kcsend(kcsim.devicePath(), {"dump", "200", "2FF", dir / "memory.bin"}).exitCode, 0);
+    EXPECT_EQ(readFile(dir / "memory.bin"), std::string(0x100, '\0'));
 }
 
 }  // namespace

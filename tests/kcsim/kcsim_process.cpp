@@ -38,6 +38,10 @@ bool KcsimProcess::waitForOutput(const std::string& text, int times, std::chrono
         timeout);
 }
 
+void KcsimProcess::pressReset() {
+    run_.sendSignal(SIGUSR1);
+}
+
 std::string KcsimProcess::interrupt() {
     if (!interrupted_) {
         interrupted_ = true;

@@ -23,6 +23,8 @@ class KcsimProcess {
     // time-out runs out first.
     bool waitForOutput(const std::string& text, int times = 1,
                        std::chrono::seconds timeout = std::chrono::seconds(10));
+    // Presses the KC's RESET key (SIGUSR1).
+    void pressReset();
     // Ends kcsim as Ctrl+C does and returns everything it wrote to standard
     // output; its standard error goes to error().
     std::string interrupt();

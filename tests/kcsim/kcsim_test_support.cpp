@@ -11,7 +11,8 @@ std::vector<std::string> screenLines(const std::string& output) {
     std::vector<std::string> lines;
     std::istringstream stream(output);
     for (std::string line; std::getline(stream, line);) {
-        if (!line.starts_with("kcsim: ") && !line.starts_with("  ! ")) {
+        if (!line.starts_with("kcsim: ") && !line.starts_with("  ! ") &&
+            !line.starts_with("  = ")) {
             lines.push_back(line);
         }
     }

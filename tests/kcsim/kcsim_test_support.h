@@ -12,7 +12,8 @@ namespace kcsim::testing {
 using morvale::testing::readFile;
 using morvale::testing::ScratchDir;
 
-// The screen's lines: everything but kcsim's own lines and the pace notes.
+// The screen's lines: everything but kcsim's own lines, its warnings and its
+// notes on where the KC is.
 std::vector<std::string> screenLines(const std::string& output);
 
 // The number before `what` (a regular expression) in the summary; fails the
