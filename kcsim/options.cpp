@@ -125,9 +125,10 @@ Result<Options> parseOptions(const std::vector<std::string>& arguments) {
 
 std::string usage() {
     return "Usage: kcsim [OPTION]...\n"
-           "A virtual KC 85 on a pseudo-terminal: shows what a sender types into it\n"
-           "and what it writes into its memory, and warns where a real KC could have\n"
-           "missed something. Ends with Ctrl+C and a summary.\n"
+           "A virtual KC 85 on a pseudo-terminal: takes what a sender types and\n"
+           "uploads as the KC 85/4's CAOS and BASIC do, answers LIST#3 typed in BASIC\n"
+           "and runs the code ESC U starts, and warns where a real KC could have missed\n"
+           "something. Ends with Ctrl+C and a summary.\n"
            "\n"
            "  --link PATH           also reach the device as PATH (a symbolic link)\n"
            "  --save DIR            save each finished upload as DIR/uploadN.kcc\n"
@@ -137,6 +138,11 @@ std::string usage() {
            "  --exit-after-idle S   end after S seconds without a byte\n"
            "  --help                show this help and end\n"
            "  --version             show the version and end\n"
+           "\n"
+           "The KC starts in CAOS's command state, where ESC T and ESC U work; the\n"
+           "first carriage return makes the line its keyboard. SIGUSR1 is the RESET\n"
+           "key (kill -USR1 PID; kcsim names its PID when it starts): the command\n"
+           "state again, at the CAOS prompt, the memory kept.\n"
            "\n"
            "Example: kcsim --link /tmp/kc, then MORVALE_COM2=/tmp/kc morvale\n";
 }

@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include "device_link.h"
 #include "pty_owner.h"
@@ -75,7 +76,8 @@ std::optional<kc::Error> runSimulator(const Options& options) {
         link.emplace(std::move(std::get<DeviceLink>(made)));
     }
     show("kcsim: virtual KC on " + pty.devicePath() +
-         (link ? " as " + link->path() : std::string()) + "\n");
+         (link ? " as " + link->path() : std::string()) + " (RESET: kill -USR1 " +
+         std::to_string(::getpid()) + ")\n");
 
     VirtualKc kc(std::move(saver));
     BusySchedule busy(options.busyAfterCarriageReturn, options.holds);
