@@ -1,12 +1,12 @@
 // The pseudo-terminal the virtual KC sits behind.
 //
 // The sender opens the slave (devicePath()) as its serial port; kcsim reads
-// what it writes from the master and writes XON/XOFF back into it. kcsim
-// keeps a slave descriptor of its own open for its whole life: without it,
-// reads on the master fail with EIO whenever the sender has closed its port
-// between two operations. The line starts as the KC's channel 2 has it,
-// 1200 baud 8N1 and raw, with no flow control; whether the sender obeys
-// XON/XOFF is for the sender to set on its own descriptor.
+// what it writes from the master and writes XON/XOFF and the KC's answers
+// back into it. kcsim keeps a slave descriptor of its own open for its whole
+// life, and never reads it: without it, reads on the master fail with EIO
+// whenever the sender has closed its port between two operations. The line starts as the KC's
+// channel 2 has it, 1200 baud 8N1 and raw, with no flow control; whether the sender obeys XON/XOFF
+// is for the sender to set on its own descriptor.
 #pragma once
 
 #include <string>
