@@ -2,7 +2,8 @@
 """Runs the sender against the KC 85/4's own firmware in the emulator.
 
     kc_firmware.py listing LINES [--seed N] [--width MIN-MAX] > game.bas
-    kc_firmware.py check KCSEND KC_FILE      the firmware check (a few minutes)
+    kc_firmware.py check KCSEND KC_FILE WINDOW_DRIVE
+                                             the firmware check (a few minutes)
     kc_firmware.py measure KCSEND LINES [KCSEND OPTIONS...]
                                              one listing through kcsend: lines kept
     kc_firmware.py probe KCSEND BEFORE LINES [KCSEND OPTIONS...]
@@ -377,26 +378,41 @@ def kc_file(tool, kind, listing, out, name=''):
     return out
 
 
-def check_basic(path, tool, kc, folder, expect):
-    """kcsend basic from each state a user leaves the KC in: program memory as
-    the KC's own keyboard types the listing, and RUN runs it."""
+def check_basic(path, tool, window, kc, folder, expect):
+    """kcsend basic and the window's load from each state a user leaves the KC
+    in: program memory as the KC's own keyboard types the listing, and RUN
+    runs it."""
     lines = varied_listing()
     listing = write_listing(folder, 'varied.bas', lines)
 
-    def load(what, file):
+    def load(what, file, *through):
         t0 = time.time()
-        r = kcsend(path, kc, 'basic', file)
+        if through:
+            env = dict(kcsend_env(kc), MORVALE_COM2=kc.tty, QT_QPA_PLATFORM='offscreen')
+            r = subprocess.run([window, *through[1:], file], env=env, capture_output=True,
+                               text=True)
+        else:
+            r = kcsend(path, kc, 'basic', file)
         took = time.time() - t0
         if r.returncode != 0:
-            print('     kcsend basic: status %d %s' % (r.returncode, r.stderr.strip()))
+            print('     %s: status %d %s' % (through[0] if through else 'kcsend basic',
+                                             r.returncode, r.stderr.strip()))
         kc.wait_keyboard(1.0)
         return kc.program(), took
+
+    def run():
+        """RUN typed over the line, as the user of the sender would: the load
+        leaves the KC taking the line as its keyboard."""
+        kcsend(path, kc, 'type', 'RUN')
+        if kc.wait_screen('FERTIG', 10000):
+            return True
+        print('     after RUN: %s' % ' / '.join(kc.screen().strip().splitlines()[-4:]))
+        return False
 
     kc.run('ctl', 'poweron')
     time.sleep(3)
     loaded, took = load('power-on', listing)
-    kc.keyboard('RUN\r', settle=0.5)
-    ran = kc.wait_screen('FERTIG', 10000)
+    ran = run()
     kc.keyboard('NEW\r', settle=0.5)
     kc.keyboard('\r'.join(lines) + '\r', settle=3.0)
     reference = kc.program()
@@ -408,9 +424,9 @@ def check_basic(path, tool, kc, folder, expect):
 
     kc.keyboard('NEW\r', settle=0.5)
     sss = kc_file(tool, 'sss', listing, os.path.join(folder, 'varied.sss'))
-    loaded, took = load('basic', sss)
-    expect('an SSS the project wrote, loaded in BASIC at its prompt (%.0f s)' % took,
-           loaded == reference)
+    loaded, took = load('basic', sss, 'the window')
+    expect('an SSS the project wrote, loaded by the window in BASIC at its prompt (%.0f s)' %
+           took, loaded == reference)
 
     send_ok = kcsend(path, kc, 'type', 'BYE').returncode == 0
     kc.wait_keyboard(1.0)
@@ -421,10 +437,9 @@ def check_basic(path, tool, kc, folder, expect):
 
     kc.run('ctl', 'reset')
     time.sleep(3)
-    loaded, took = load('reset', listing)
-    kc.keyboard('RUN\r', settle=0.5)
-    expect('a listing loaded at the CAOS prompt after RESET, and RUN runs it (%.0f s)' % took,
-           loaded == reference and kc.wait_screen('FERTIG', 10000))
+    loaded, took = load('reset', listing, 'the window\'s menu', '--menu')
+    expect('a listing loaded by the window\'s menu at the CAOS prompt after RESET, and RUN '
+           'runs it (%.0f s)' % took, loaded == reference and run())
 
 
 def rx_count(kc):
@@ -483,7 +498,7 @@ def check_hearing(path, kc, folder, expect):
            'status %d %s' % (proc.returncode, err.strip()))
 
 
-def check(path, tool):
+def check(path, tool, window):
     """The firmware check: what the real KC keeps of what kcsend sends."""
     ensure_built()
     results = []
@@ -562,7 +577,7 @@ def check(path, tool):
         time.sleep(0.5)
         expect('and the command state stays for the next run', kc.memory(0x3100, 1) == b'\xa5')
 
-        check_basic(path, tool, kc, folder, expect)
+        check_basic(path, tool, window, kc, folder, expect)
         check_hearing(path, kc, folder, expect)
     finally:
         kc.stop()
@@ -663,7 +678,7 @@ if __name__ == '__main__':
             width = (int(lo), int(hi))
         sys.stdout.write('\n'.join(listing(count, seed, width)) + '\n')
     elif args and args[0] == 'check':
-        sys.exit(0 if check(args[1], args[2]) else 1)
+        sys.exit(0 if check(args[1], args[2], args[3]) else 1)
     elif args and args[0] == 'probe':
         sys.exit(0 if probe(args[1], int(args[2]), int(args[3]), args[4:]) else 1)
     elif args and args[0] == 'basic-bench':
