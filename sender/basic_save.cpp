@@ -1,5 +1,6 @@
 #include "basic_save.h"
 
+#include "file_writing.h"
 #include "kc85.h"
 #include "list_output.h"
 #include "typing.h"
@@ -45,9 +46,9 @@ bool typeKeys(OperationLine& line, Pacer& pacer, std::string_view keys, SendRepo
 
 }  // namespace
 
-std::string listingName(std::string_view fileName) {
+std::string listingName(std::string_view path) {
     std::string name;
-    for (const char c : fileName.substr(0, fileName.find('.'))) {
+    for (const char c : fileStem(path)) {
         const char capital = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
         if (((capital >= 'A' && capital <= 'Z') || (capital >= '0' && capital <= '9')) &&
             name.size() < kLongestName) {
@@ -58,7 +59,7 @@ std::string listingName(std::string_view fileName) {
 }
 
 ListingReceived receiveBasicListing(SerialLink& link, Pacer& pacer, std::string_view portName,
-                                    std::string_view name, Progress* progress,
+                                    std::string_view filePath, Progress* progress,
                                     const HearingLimits& limits) {
     ListingReceived received;
     SendReport& report = received.report;
@@ -66,7 +67,7 @@ ListingReceived receiveBasicListing(SerialLink& link, Pacer& pacer, std::string_
     if (!line.open(kHearingLine)) {
         return received;
     }
-    const std::string command = "\rLIST#3\"" + listingName(name) + "\"\r";
+    const std::string command = "\rLIST#3\"" + listingName(filePath) + "\"\r";
     if (!typeKeys(line, pacer, command, report)) {
         return received;
     }

@@ -26,18 +26,20 @@ struct ListingReceived {
     bool whole = false;
 };
 
-// Asks BASIC for its program and receives the listing. The name goes into
-// the LIST#3 command (capitals, digits, at most 8; "PROGRAMM" when none is
-// left), which BASIC does not send. Errors in the report: PortNotOpened,
+// Asks BASIC for its program and receives the listing. The name of the file
+// at filePath goes into the LIST#3 command (listingName; "PROGRAMM" when none
+// is left), which BASIC does not send. Errors in the report: PortNotOpened,
 // DeviceLost, LineHeld (the command could not be typed), NoAnswer (nothing
 // came: BASIC was not at its prompt), CutShort (the KC fell silent before
 // the listing's end, which the lines show). A stop ends it (stopped).
 [[nodiscard]] ListingReceived receiveBasicListing(SerialLink& link, Pacer& pacer,
-                                                  std::string_view portName, std::string_view name,
+                                                  std::string_view portName,
+                                                  std::string_view filePath,
                                                   Progress* progress = nullptr,
                                                   const HearingLimits& limits = {});
 
-// The name LIST#3 is given for a file's base name.
-std::string listingName(std::string_view fileName);
+// The name LIST#3 is given for the file at path: the capitals and digits of
+// its name without folder and extension, at most 8.
+std::string listingName(std::string_view path);
 
 }  // namespace morvale

@@ -8,7 +8,12 @@
 #include <cerrno>
 #include <string>
 
+#include "basic_listing.h"
 #include "file_descriptor.h"
+#include "kcc_header.h"
+#include "latin1_case.h"
+#include "sss.h"
+#include "utf8.h"
 
 namespace morvale {
 
@@ -84,6 +89,46 @@ std::optional<kc::Error> writeWholeFile(const std::string& path,
         return failed(error);
     }
     return std::nullopt;
+}
+
+bool hasExtension(std::string_view path, std::string_view extension) {
+    return path.size() >= extension.size() &&
+           kc::lowerLatin1(path.substr(path.size() - extension.size())) == extension;
+}
+
+std::string_view fileStem(std::string_view path) {
+    const auto slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return name.substr(0, name.find('.'));
+}
+
+std::variant<std::vector<std::uint8_t>, kc::Error> listingFile(
+    const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    const bool sss = hasExtension(path, ".sss");
+    for (const std::string& line : lines) {
+        text += sss ? line + "\r\n" : kc::latin1ToUtf8(line) + "\n";
+    }
+    if (!sss) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    }
+    auto program = kc::programFromListing(text, path);
+    if (auto* error = std::get_if<kc::Error>(&program)) {
+        return std::move(*error);
+    }
+    return kc::writeSss(std::get<kc::BasicProgram>(program));
+}
+
+std::vector<std::uint8_t> memoryFile(const std::string& path, std::uint16_t from,
+                                     std::span<const std::uint8_t> memory) {
+    std::vector<std::uint8_t> bytes;
+    if (hasExtension(path, ".kcc")) {
+        const auto end = static_cast<std::uint16_t>(from + memory.size());
+        const auto header = kc::makeKccHeader(fileStem(path), {from, end});
+        bytes.assign(header.begin(), header.end());
+    }
+    bytes.insert(bytes.end(), memory.begin(), memory.end());
+    return bytes;
 }
 
 }  // namespace morvale

@@ -45,6 +45,19 @@ std::int32_t readHex(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::optional<std::uint16_t> readAddress(std::string_view text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view digits = text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
+    if (digits.size() > 4 ||
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(readHex(digits));
+}
+
 std::array<std::uint8_t, 2> hexField16(std::int32_t value) {
     std::string field = formatHex(value);
     if (field.size() < 4) {

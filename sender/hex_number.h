@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ std::string formatHex(std::int32_t value);
 // rest; no digit there reads as 0. Of more than eight digits the last eight
 // count, and eight digits from 8 up read negative ("2G0" -> 2, " 200" -> 0).
 std::int32_t readHex(std::string_view text);
+
+// A KC address typed where one is asked for outright (kcsend's dump, the
+// window's range): one to four hexadecimal digits, blanks around them
+// allowed; nothing for anything else.
+std::optional<std::uint16_t> readAddress(std::string_view text);
 
 // A 16-bit field as the upload header carries it: the value's hex text made
 // four digits long (left-padded with '0', or cut to its first four), low

@@ -18,9 +18,7 @@
 #include "file_writing.h"
 #include "hex_number.h"
 #include "interrupt.h"
-#include "kcc_header.h"
 #include "latin1_arguments.h"
-#include "latin1_case.h"
 #include "listing.h"
 #include "loading.h"
 #include "memory_dump.h"
@@ -288,7 +286,7 @@ class Run {
         }
         startProgress(path, "bytes", {});
         const ListingReceived received =
-            receiveBasicListing(link_, pacer_, options_.port, baseName(path), &progress_);
+            receiveBasicListing(link_, pacer_, options_.port, path, &progress_);
         progress_.finish();
         const std::string nothing = std::to_string(received.lines.size()) +
                                     (received.lines.size() == 1 ? " line" : " lines") +
@@ -300,21 +298,11 @@ class Run {
         for (const std::string& line : received.lines) {
             listing += line + "\r\n";
         }
-        std::vector<std::uint8_t> bytes;
-        if (extensionIs(path, ".sss")) {
-            auto program = kc::programFromListing(listing, path);
-            if (const auto* error = std::get_if<kc::Error>(&program)) {
-                return {kNotSent, error->describe() + "; nothing written"};
-            }
-            bytes = kc::writeSss(std::get<kc::BasicProgram>(program));
-        } else {
-            std::string text;
-            for (const std::string& line : received.lines) {
-                text += kc::latin1ToUtf8(line) + "\n";
-            }
-            bytes.assign(text.begin(), text.end());
+        auto bytes = listingFile(path, received.lines);
+        if (const auto* error = std::get_if<kc::Error>(&bytes)) {
+            return {kNotSent, error->describe() + "; nothing written"};
         }
-        if (const auto error = writeWholeFile(path, bytes)) {
+        if (const auto error = writeWholeFile(path, std::get<std::vector<std::uint8_t>>(bytes))) {
             return {kNotSent, error->describe() + "; the listing came whole, but was not written"};
         }
         return {};
@@ -322,15 +310,14 @@ class Run {
 
     Outcome dump() {
         const std::string& path = options_.operands[2];
-        const auto from = addressOperand(options_.operands[0]);
-        const auto to = addressOperand(options_.operands[1]);
+        const auto from = readAddress(options_.operands[0]);
+        const auto to = readAddress(options_.operands[1]);
         if (!from || !to || *to < *from) {
             return {kUsage,
                     "dump needs FROM and TO from 0 to FFFF (hexadecimal), FROM not above TO"};
         }
         const auto count = static_cast<std::uint32_t>(*to - *from + 1);
-        if (coversDumpRoutine(static_cast<std::uint16_t>(*from), count) &&
-            options_.progress != ProgressMode::Quiet) {
+        if (coversDumpRoutine(*from, count) && options_.progress != ProgressMode::Quiet) {
             std::fprintf(stderr,
                          "kcsend: %04X to %04X hold the routine that reads the memory, not what "
                          "was there before\n",
@@ -350,20 +337,12 @@ class Run {
             return interruptedOutcome("nothing asked of the KC");
         }
         startProgress(path, "bytes", planDump(count));
-        const MemoryDump dump = dumpMemory(link_, pacer_, options_.port,
-                                           static_cast<std::uint16_t>(*from), count, &progress_);
+        const MemoryDump dump = dumpMemory(link_, pacer_, options_.port, *from, count, &progress_);
         progress_.finish();
         if (Outcome outcome = afterHearing(dump.report, "nothing written"); outcome.status != 0) {
             return outcome;
         }
-        std::vector<std::uint8_t> bytes;
-        if (extensionIs(path, ".kcc")) {
-            const auto header = kc::makeKccHeader(
-                baseName(path).substr(0, baseName(path).find('.')),
-                {static_cast<std::uint16_t>(*from), static_cast<std::uint16_t>(*to + 1)});
-            bytes.assign(header.begin(), header.end());
-        }
-        bytes.insert(bytes.end(), dump.memory.begin(), dump.memory.end());
+        const std::vector<std::uint8_t> bytes = memoryFile(path, *from, dump.memory);
         if (const auto error = writeWholeFile(path, bytes)) {
             return {kNotSent, error->describe() + "; the memory came whole, but was not written"};
         }
@@ -387,25 +366,6 @@ class Run {
             return {kNotSent, report.error->describe() + "; " + partly};
         }
         return afterTransfer(report, partly);
-    }
-
-    static std::optional<std::int32_t> addressOperand(const std::string& text) {
-        if (text.empty() || text.size() > 4 ||
-            text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-            return std::nullopt;
-        }
-        return readHex(text);
-    }
-
-    static std::string baseName(const std::string& path) {
-        const auto slash = path.rfind('/');
-        return slash == std::string::npos ? path : path.substr(slash + 1);
-    }
-
-    static bool extensionIs(const std::string& path, std::string_view extension) {
-        return path.size() >= extension.size() &&
-               kc::lowerLatin1(std::string_view(path).substr(path.size() - extension.size())) ==
-                   extension;
     }
 
     // The file as loaded, or a listing from standard input for "-"; an

@@ -4,13 +4,11 @@
 #include <variant>
 #include <vector>
 
-#include "basic_listing.h"
 #include "basic_save.h"
 #include "file_saving.h"
+#include "file_writing.h"
 #include "hearing_look.h"
 #include "hearing_trouble.h"
-#include "sss.h"
-#include "utf8.h"
 
 namespace morvale {
 
@@ -37,37 +35,6 @@ std::string ownWords(const ListingReceived& received) {
     return {};
 }
 
-// The file's bytes; nothing, after a message, when the program cannot go
-// into an SSS file.
-std::optional<std::vector<std::uint8_t>> fileBytes(Window& window, const std::string& path,
-                                                   const std::vector<std::string>& lines) {
-    if (!hasExtension(path, ".sss")) {
-        std::string text;
-        for (const std::string& line : lines) {
-            text += kc::latin1ToUtf8(line) + "\n";
-        }
-        return std::vector<std::uint8_t>(text.begin(), text.end());
-    }
-    std::string listing;
-    for (const std::string& line : lines) {
-        listing += line + "\r\n";
-    }
-    const auto program = kc::programFromListing(listing, path);
-    if (const auto* error = std::get_if<kc::Error>(&program)) {
-        const std::string what = error->line > 0
-                                     ? "Zeile " + std::to_string(error->line) + " des Listings"
-                                     : "Das Listing";
-        window.showMessage("Fehler",
-                           what +
-                               " l\xE4sst sich nicht als BASIC-Programm speichern; bitte als "
-                               "Listing (.bas) speichern.\n" +
-                               std::string(kNothingWritten),
-                           MessageIcon::None);
-        return std::nullopt;
-    }
-    return kc::writeSss(std::get<kc::BasicProgram>(program));
-}
-
 }  // namespace
 
 void fetchBasicProgram(AppState& state, Window& window, SerialLink& link,
@@ -77,8 +44,8 @@ void fetchBasicProgram(AppState& state, Window& window, SerialLink& link,
         return;
     }
     HearingLook look(window, "Empfange vom KC");
-    const ListingReceived received = receiveBasicListing(
-        link, window, state.portName, baseName(path), &look, state.hearingLimits);
+    const ListingReceived received =
+        receiveBasicListing(link, window, state.portName, path, &look, state.hearingLimits);
     look.leave();
     state.kcTakesKeys = state.kcTakesKeys || received.report.lineEnded;
     if (!received.whole || !received.report.complete()) {
@@ -86,8 +53,20 @@ void fetchBasicProgram(AppState& state, Window& window, SerialLink& link,
                            kNothingWritten);
         return;
     }
-    if (const auto bytes = fileBytes(window, path, received.lines);
-        bytes && saveFile(window, path, *bytes)) {
+    const auto bytes = listingFile(path, received.lines);
+    if (const auto* error = std::get_if<kc::Error>(&bytes)) {
+        const std::string what = error->line > 0
+                                     ? "Zeile " + std::to_string(error->line) + " des Listings"
+                                     : "Das Listing";
+        window.showMessage("Fehler",
+                           what +
+                               " l\xE4sst sich nicht als BASIC-Programm speichern; bitte als "
+                               "Listing (.bas) speichern.\n" +
+                               std::string(kNothingWritten),
+                           MessageIcon::None);
+        return;
+    }
+    if (saveFile(window, path, std::get<std::vector<std::uint8_t>>(bytes))) {
         window.showNotice(kSendButton, "Gespeichert: " + countOfLines(received.lines.size()));
     }
 }

@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include "file_writing.h"
-#include "latin1_case.h"
 
 namespace morvale {
 
@@ -42,21 +41,6 @@ bool saveFile(Window& window, const std::string& path, std::span<const std::uint
                        "Die Datei l\xE4sst sich nicht schreiben. " + std::string(reasonOf(*error)),
                        MessageIcon::None);
     return false;
-}
-
-std::string_view baseName(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-std::string_view stem(std::string_view path) {
-    const std::string_view name = baseName(path);
-    return name.substr(0, name.find('.'));
-}
-
-bool hasExtension(std::string_view path, std::string_view extension) {
-    return path.size() >= extension.size() &&
-           kc::lowerLatin1(path.substr(path.size() - extension.size())) == extension;
 }
 
 }  // namespace morvale

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "window.h"
 
@@ -15,15 +14,5 @@ namespace morvale {
 // file then being as it was, after a message box naming why.
 [[nodiscard]] bool saveFile(Window& window, const std::string& path,
                             std::span<const std::uint8_t> bytes);
-
-// The file's name without its folder.
-std::string_view baseName(std::string_view path);
-
-// The file's name without its folder and without its extension: from the
-// first dot on.
-std::string_view stem(std::string_view path);
-
-// True when path ends in extension (".kcc"), regardless of case.
-bool hasExtension(std::string_view path, std::string_view extension);
 
 }  // namespace morvale

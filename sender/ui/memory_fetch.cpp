@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "file_saving.h"
+#include "file_writing.h"
 #include "hearing_look.h"
 #include "hearing_trouble.h"
 #include "hex_number.h"
-#include "kcc_header.h"
 #include "memory_dump.h"
+#include "memory_upload.h"
 
 namespace morvale {
 
@@ -22,17 +23,6 @@ std::string hex(std::uint16_t address) {
     return formatHex(address);
 }
 
-void warnIfKcTakesKeys(const AppState& state, Window& window) {
-    if (state.kcTakesKeys) {
-        window.showMessage("Hinweis",
-                           "Der KC liest die Schnittstelle seit dem letzten Kommando als "
-                           "Tastatur und w\xFCrde die Leseroutine als Tasten nehmen.\n"
-                           "Bitte am KC RESET dr\xFC"
-                           "cken, dann OK.",
-                           MessageIcon::Exclamation);
-    }
-}
-
 std::optional<MemoryRange> askRange(AppState& state, Window& window) {
     const MemoryRange preset = presetRange(state);
     const auto from = window.askText("Adresse", "Von Adresse (Hex):", hex(preset.first));
@@ -43,8 +33,8 @@ std::optional<MemoryRange> askRange(AppState& state, Window& window) {
     if (!to) {
         return std::nullopt;
     }
-    const auto first = readRangeAddress(*from);
-    const auto last = readRangeAddress(*to);
+    const auto first = readAddress(*from);
+    const auto last = readAddress(*to);
     if (!first || !last) {
         window.showMessage("Fehler", "Bitte beide Adressen hexadezimal eingeben, von 0 bis FFFF.",
                            MessageIcon::None);
@@ -73,19 +63,6 @@ void warnIfRoutineInRange(Window& window, const MemoryRange& range) {
 
 }  // namespace
 
-std::optional<std::uint16_t> readRangeAddress(std::string_view text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::string_view digits = text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
-    if (digits.size() > 4 ||
-        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint16_t>(readHex(digits));
-}
-
 MemoryRange presetRange(const AppState& state) {
     if (state.lastDump) {
         return *state.lastDump;
@@ -98,7 +75,7 @@ MemoryRange presetRange(const AppState& state) {
 
 void fetchMemory(AppState& state, Window& window, SerialLink& link,
                  const DiagnosticSink& diagnostics) {
-    warnIfKcTakesKeys(state, window);
+    warnIfKcTakesKeys(state, window, "die Leseroutine");
     const auto range = askRange(state, window);
     if (!range) {
         return;
@@ -119,13 +96,7 @@ void fetchMemory(AppState& state, Window& window, SerialLink& link,
         return;
     }
     state.kcTakesKeys = false;  // the routine went back to CAOS's command state
-    std::vector<std::uint8_t> bytes;
-    if (hasExtension(path, ".kcc")) {
-        const auto header = kc::makeKccHeader(
-            stem(path), {range->first, static_cast<std::uint16_t>(range->last + 1)});
-        bytes.assign(header.begin(), header.end());
-    }
-    bytes.insert(bytes.end(), dump.memory.begin(), dump.memory.end());
+    const std::vector<std::uint8_t> bytes = memoryFile(path, range->first, dump.memory);
     if (saveFile(window, path, bytes)) {
         window.showNotice(kSendButton, "Gespeichert: " + std::to_string(count) + " Bytes");
     }

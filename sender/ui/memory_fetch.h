@@ -24,10 +24,6 @@ namespace morvale {
 inline constexpr std::string_view kSaveMemoryTitle = "Speicher speichern";
 inline constexpr std::string_view kSaveMemoryFilter = "KCC-Dateien|*.kcc|Bin\xE4r-Dateien|*.bin";
 
-// An address as typed into the range's prompts: one to four hexadecimal
-// digits, blanks around them allowed; nothing for anything else.
-std::optional<std::uint16_t> readRangeAddress(std::string_view text);
-
 // The range the prompts are preset to: the last one fetched; before any,
 // the image in the buffers from its load address, or 256 bytes from there
 // when none is loaded; never past FFFFh.

@@ -61,20 +61,20 @@ class UploadLook final : public Progress {
     bool entered_ = false;
 };
 
-// Before an upload, when a carriage return has gone out since the last one:
-// the KC must be reset first.
-void warnIfKcTakesKeys(const AppState& state, Window& window) {
+}  // namespace
+
+void warnIfKcTakesKeys(const AppState& state, Window& window, std::string_view what) {
     if (state.kcTakesKeys) {
         window.showMessage("Hinweis",
                            "Der KC liest die Schnittstelle seit dem letzten Kommando als "
-                           "Tastatur und w\xFCrde das Abbild als Tasten nehmen.\n"
-                           "Bitte am KC RESET dr\xFC"
-                           "cken, dann OK.",
+                           "Tastatur und w\xFCrde " +
+                               std::string(what) +
+                               " als Tasten nehmen.\n"
+                               "Bitte am KC RESET dr\xFC"
+                               "cken, dann OK.",
                            MessageIcon::Exclamation);
     }
 }
-
-}  // namespace
 
 std::string pieceLabel(const UploadPiece& piece) {
     switch (piece.kind) {
@@ -90,7 +90,7 @@ std::string pieceLabel(const UploadPiece& piece) {
 }
 
 void uploadImage(AppState& state, Window& window, SerialLink& link) {
-    warnIfKcTakesKeys(state, window);
+    warnIfKcTakesKeys(state, window, "das Abbild");
     const auto address = askTargetAddress(state, window);
     if (!address) {
         return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "app_state.h"
 #include "serial_link.h"
@@ -11,6 +12,11 @@
 #include "window.h"
 
 namespace morvale {
+
+// When a carriage return has gone out since the last upload, tells the user
+// in a message box to reset the KC first, which would otherwise take `what`
+// ("das Abbild", in the accusative) as keys.
+void warnIfKcTakesKeys(const AppState& state, Window& window, std::string_view what);
 
 // When a carriage return has gone out since the last upload, first tells
 // the user to reset the KC (in a message box), then asks for the target
