@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kc {
@@ -82,6 +83,17 @@ constexpr std::uint16_t readWord(std::span<const std::uint8_t> bytes, std::size_
 constexpr void writeWord(std::span<std::uint8_t> bytes, std::size_t offset, std::uint16_t value) {
     bytes[offset] = static_cast<std::uint8_t>(value & 0xFF);
     bytes[offset + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+// A word as the KC's monitor shows an address: four upper-case hexadecimal
+// digits.
+inline std::string hexWord(std::uint16_t value) {
+    constexpr std::string_view kDigits = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i, value = static_cast<std::uint16_t>(value >> 4)) {
+        text[static_cast<std::size_t>(i)] = kDigits[value & 0xF];
+    }
+    return text;
 }
 
 }  // namespace kc

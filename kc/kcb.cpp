@@ -1,9 +1,9 @@
 #include "kcb.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
+#include "kc85.h"
 #include "kcc_header.h"
 
 namespace kc {
@@ -12,12 +12,6 @@ namespace {
 
 Error error(ErrorKind kind, std::string_view subject, std::string detail) {
     return {kind, 0, std::string(subject), std::move(detail)};
-}
-
-std::string hex(std::uint16_t address) {
-    char text[6];
-    std::snprintf(text, sizeof text, "%04Xh", address);
-    return text;
 }
 
 }  // namespace
@@ -33,8 +27,8 @@ std::variant<BasicFile, Error> readKcb(std::span<const std::uint8_t> file,
     if (header->loadAddress > kBasicProgramStart || header->endAddress <= kBasicProgramStart) {
         return error(ErrorKind::WrongKind, subject,
                      "holds no BASIC program at 0401h; it is a memory image (load address " +
-                         hex(header->loadAddress) + ", end address " + hex(header->endAddress) +
-                         ")");
+                         hexWord(header->loadAddress) + "h, end address " +
+                         hexWord(header->endAddress) + "h)");
     }
     // The image as the header announces it, as far as the file holds it.
     const auto announced = static_cast<std::size_t>(header->imageLength());
@@ -48,7 +42,7 @@ std::variant<BasicFile, Error> readKcb(std::span<const std::uint8_t> file,
             return error(ErrorKind::Malformed, subject,
                          "the file ends " + std::to_string(announced - image.size()) +
                              " bytes before the image's end its header announces (" +
-                             hex(header->endAddress) + "), inside the BASIC program");
+                             hexWord(header->endAddress) + "h), inside the BASIC program");
         }
         return *failure;
     }

@@ -1,7 +1,6 @@
 #include "memory_sender.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "kc85.h"
@@ -12,12 +11,6 @@ namespace kc {
 namespace {
 
 namespace code = z80::send_memory;
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
 
 std::size_t bytesOf(std::uint16_t count) {
     return count == 0 ? 0x10000 : count;
@@ -83,9 +76,9 @@ std::variant<std::vector<std::uint8_t>, Error> readMemoryFrame(std::span<const s
         return malformed("what the KC sent does not start as the reading routine's answer does");
     }
     if (readWord(frame, 3) != from || readWord(frame, 5) != count) {
-        return malformed("the KC sent " + hex4(readWord(frame, 5)) + "h bytes from " +
-                         hex4(readWord(frame, 3)) + "h, not the " + hex4(count) + "h from " +
-                         hex4(from) + "h asked for");
+        return malformed("the KC sent " + hexWord(readWord(frame, 5)) + "h bytes from " +
+                         hexWord(readWord(frame, 3)) + "h, not the " + hexWord(count) + "h from " +
+                         hexWord(from) + "h asked for");
     }
     const auto body = frame.subspan(3, size - 5);
     const auto crc = static_cast<std::uint16_t>(frame[size - 2] << 8 | frame[size - 1]);

@@ -1,7 +1,6 @@
 #include "basic_memory.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -49,9 +48,8 @@ std::optional<std::uint32_t> numberAlone(std::string_view keys) {
 std::variant<kc::BasicProgram, kc::Error> readBasicProgram(const MemoryWrite::Memory& memory) {
     const std::uint16_t end = kc::readWord(memory, kc::kBasicEndPointers);
     const std::size_t size = end > kc::kBasicProgramStart ? end - kc::kBasicProgramStart : 0;
-    char subject[32];
-    std::snprintf(subject, sizeof subject, "%04Xh to %04Xh", unsigned{kc::kBasicProgramStart},
-                  unsigned{end});
+    const std::string subject =
+        kc::hexWord(kc::kBasicProgramStart) + "h to " + kc::hexWord(end) + "h";
     return kc::readProgramImage(std::span(memory).subspan(kc::kBasicProgramStart, size), subject);
 }
 

@@ -1,7 +1,6 @@
 #include "firmware.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <variant>
 
@@ -23,12 +22,6 @@ constexpr std::uint8_t kPlus = 0xAC;
 constexpr std::uint8_t kMinus = 0xAD;
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
 
 // The line's words between blanks; nothing when it holds a control byte.
 std::optional<std::vector<std::string_view>> wordsOf(std::string_view keys) {
@@ -211,7 +204,7 @@ void Firmware::caosLine(std::string_view keys, std::string& out) {
         if (const auto address = hexNumber((*words)[1], 4)) {
             place_ = Place::Modify;
             modifyAt_ = *address;
-            out += "  = MODIFY at " + hex4(modifyAt_) + "\n";
+            out += "  = MODIFY at " + kc::hexWord(modifyAt_) + "\n";
         }
     }
 }

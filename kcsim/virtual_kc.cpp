@@ -1,6 +1,5 @@
 #include "virtual_kc.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "basic_view.h"
@@ -13,12 +12,6 @@ namespace {
 
 // BASIC keeps 73 keys of a line; more than this are never needed to read one.
 constexpr std::size_t kKeptKeys = 256;
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
 
 std::string milliseconds(Clock::duration gap) {
     return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(gap).count()) +
@@ -72,14 +65,14 @@ bool VirtualKc::take(std::uint8_t byte, Clock::time_point at, std::string& out) 
         noteWarnings(out);
         screen_.endLine(out);
         const Upload& upload = memoryWrite_.upload();
-        out += "[ESC T] address " + hex4(upload.address) + ", length " + hex4(upload.length) +
-               " (" + std::to_string(upload.length) + " bytes)";
+        out += "[ESC T] address " + kc::hexWord(upload.address) + ", length " +
+               kc::hexWord(upload.length) + " (" + std::to_string(upload.length) + " bytes)";
     }
     if (event.intoRom) {
         pace_.countRomByte();
     }
     if (event.uploadEnded) {
-        out += " - checksum " + hex4(memoryWrite_.upload().checksum());
+        out += " - checksum " + kc::hexWord(memoryWrite_.upload().checksum());
         uploadEnded(out);
     }
     if (event.start) {
@@ -150,13 +143,13 @@ void VirtualKc::call(std::uint16_t address, std::string& out) {
     noteWarnings(out);
     screen_.endLine(out);
     const Call call = callCode(memoryWrite_.memory(), address);
-    out += "[ESC U] address " + hex4(address) + ": ";
+    out += "[ESC U] address " + kc::hexWord(address) + ": ";
     switch (call.end) {
         case Call::End::Returned:
             out += "returned";
             break;
         case Call::End::IntoRom:
-            out += "stopped at " + hex4(call.at) +
+            out += "stopped at " + kc::hexWord(call.at) +
                    " in the ROM, which kcsim lacks (a real KC runs CAOS there)";
             break;
         case Call::End::Unended:

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "kc85.h"
 #include "memory_sender.h"
 #include "upload.h"
 
@@ -13,12 +14,6 @@ namespace {
 
 // CAOS takes ESC again once it has set the line up after an upload's data.
 constexpr int kTicksAfterUpload = 50;
-
-std::string hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
-}
 
 }  // namespace
 
@@ -94,8 +89,8 @@ MemoryCheck checkMemory(SerialLink& link, Pacer& pacer, std::string_view portNam
     }
     if (coversDumpRoutine(address, static_cast<std::uint32_t>(image.size()))) {
         check.report.error = kc::Error{kc::ErrorKind::AddressRefused, 0, "",
-                                       "the image covers " + hex4(dumpRoutineFirst()) + "h to " +
-                                           hex4(dumpRoutineLast()) +
+                                       "the image covers " + kc::hexWord(dumpRoutineFirst()) +
+                                           "h to " + kc::hexWord(dumpRoutineLast()) +
                                            "h, where the routine that reads it back must go"};
         return check;
     }
@@ -111,9 +106,9 @@ MemoryCheck checkMemory(SerialLink& link, Pacer& pacer, std::string_view portNam
         check.firstDifference = at;
         char bytes[32];
         std::snprintf(bytes, sizeof bytes, "%02X, not %02X", *differs.second, *differs.first);
-        check.report.error = kc::Error{
-            kc::ErrorKind::Differs, 0, std::string(portName),
-            "the KC's memory differs from the image at " + hex4(at) + "h: it holds " + bytes};
+        check.report.error = kc::Error{kc::ErrorKind::Differs, 0, std::string(portName),
+                                       "the KC's memory differs from the image at " +
+                                           kc::hexWord(at) + "h: it holds " + bytes};
     }
     return check;
 }
