@@ -59,42 +59,38 @@ std::optional<bool> transmitterEmpty(int fd) {
     return (status & TIOCSER_TEMT) != 0;
 }
 
-// Waits until the port takes bytes again or the deadline comes; a signal
-// ends the wait early. Returns 0, or the errno value when the device has
-// failed.
-int waitWritable(int fd, std::int64_t deadline) {
-    pollfd port{fd, POLLOUT, 0};
+// Waits until the port is ready for `events` or the deadline comes; a
+// signal ends the wait early. revents says what the port reported. Returns
+// 0, or the errno value when the wait itself failed.
+int waitFor(int fd, short events, std::int64_t deadline, short& revents) {
+    pollfd port{fd, events, 0};
     const timespec remaining = toTimespec(std::max<std::int64_t>(deadline - monotonicNow(), 0));
     const auto ready =
         posix_io::attemptOnce([&] { return ::ppoll(&port, 1, &remaining, nullptr); });
+    revents = port.revents;
     if (ready.result < 0) {
+        revents = 0;
         return ready.interrupted() ? 0 : ready.error;
     }
-    if ((port.revents & POLLNVAL) != 0) {
-        return EBADF;
-    }
-    if ((port.revents & (POLLERR | POLLHUP)) != 0) {
-        return EIO;
-    }
-    return 0;
+    return (port.revents & POLLNVAL) != 0 ? EBADF : 0;
 }
 
-// Waits until input is there or the deadline comes; a signal ends the wait
-// early. hungUp is set when the device reports that it hung up or failed.
-// Returns 0, or the errno value when the wait itself failed.
+// Waits until the port takes bytes again or the deadline comes. Returns 0,
+// or the errno value when the device has failed.
+int waitWritable(int fd, std::int64_t deadline) {
+    short revents = 0;
+    const int error = waitFor(fd, POLLOUT, deadline, revents);
+    return error != 0 ? error : (revents & (POLLERR | POLLHUP)) != 0 ? EIO : 0;
+}
+
+// Waits until input is there or the deadline comes. hungUp is set when the
+// device reports that it hung up or failed. Returns 0, or the errno value
+// when the wait itself failed.
 int waitReadable(int fd, std::int64_t deadline, bool& hungUp) {
-    pollfd port{fd, POLLIN, 0};
-    const timespec remaining = toTimespec(std::max<std::int64_t>(deadline - monotonicNow(), 0));
-    const auto ready =
-        posix_io::attemptOnce([&] { return ::ppoll(&port, 1, &remaining, nullptr); });
-    if (ready.result < 0) {
-        return ready.interrupted() ? 0 : ready.error;
-    }
-    if ((port.revents & POLLNVAL) != 0) {
-        return EBADF;
-    }
-    hungUp = hungUp || (port.revents & (POLLERR | POLLHUP)) != 0;
-    return 0;
+    short revents = 0;
+    const int error = waitFor(fd, POLLIN, deadline, revents);
+    hungUp = hungUp || (revents & (POLLERR | POLLHUP)) != 0;
+    return error;
 }
 
 }  // namespace
