@@ -12,7 +12,6 @@ namespace morvale {
 
 namespace {
 
-constexpr int kTicksAfterCharacter = 6;
 // After a line end: CAOS or BASIC takes the line and shows its answer.
 constexpr int kTicksAfterLine = 600;
 // BASIC's cold start tests the memory up to BFFFh: 3.0 s on the KC 85/4.
@@ -36,17 +35,6 @@ constexpr std::array<SetUpLine, 4> kSetUp = {{
     {kCommandStateReturn, kTicksAfterLine},
 }};
 
-// Runs the ticks of a pause; true when a stop was asked for in them.
-bool pausedUntilStop(Pacer& pacer, int ticks) {
-    Pause pause(pacer);
-    while (pause.ticksDone() < ticks) {
-        if (pause.waitThrough(ticks)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 class Load {
   public:
     Load(OperationLine& line, Pacer& pacer, Progress* progress, SendReport& report)
@@ -55,29 +43,8 @@ class Load {
     // Types the line and its carriage return, then pauses; false when the
     // load ends here.
     bool type(const SetUpLine& setUp) {
-        const std::string keys = std::string(setUp.text) + '\r';
-        for (const char c : keys) {
-            const HeldWrite outcome =
-                writeThroughHold(line_, pacer_, c, {.stoppable = true, .limit = kHoldLimit});
-            if (outcome == HeldWrite::GaveUp) {
-                report_.error = holdError(line_.portName(), kHoldLimit,
-                                          "the KC is not ready for the program; nothing loaded");
-            }
-            if (outcome == HeldWrite::Stopped) {
-                report_.stopped = true;
-            }
-            if (outcome != HeldWrite::Sent) {
-                return false;
-            }
-            if (c == '\r') {
-                report_.lineEnded = true;
-            }
-            if (pausedUntilStop(pacer_, c == '\r' ? setUp.ticksAfter : kTicksAfterCharacter)) {
-                report_.stopped = true;
-                return false;
-            }
-        }
-        return true;
+        return typeKeys(line_, pacer_, std::string(setUp.text) + '\r', setUp.ticksAfter, report_,
+                        "the KC is not ready for the program; nothing loaded");
     }
 
     bool upload(BasicLoadStep step, std::uint16_t address, std::span<const std::uint8_t> bytes) {
@@ -87,7 +54,7 @@ class Load {
         if (!writeUpload(line_, pacer_, address, bytes, progress_, report_)) {
             return false;
         }
-        if (pausedUntilStop(pacer_, kTicksAfterUpload)) {
+        if (pauseUntilStop(pacer_, kTicksAfterUpload)) {
             report_.stopped = true;
             return false;
         }

@@ -9,40 +9,8 @@ namespace morvale {
 
 namespace {
 
-constexpr int kTicksAfterCharacter = 6;
 constexpr int kTicksAfterFirstReturn = 600;
 constexpr std::size_t kLongestName = 8;
-
-// Types the keys, each followed by its pause; false when the report says
-// why not.
-bool typeKeys(OperationLine& line, Pacer& pacer, std::string_view keys, SendReport& report) {
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const char c = keys[i];
-        const HeldWrite outcome =
-            writeThroughHold(line, pacer, c, {.stoppable = true, .limit = kHoldLimit});
-        if (outcome == HeldWrite::GaveUp) {
-            report.error = holdError(line.portName(), kHoldLimit, "nothing was asked of BASIC");
-        }
-        if (outcome == HeldWrite::Stopped) {
-            report.stopped = true;
-        }
-        if (outcome != HeldWrite::Sent) {
-            return false;
-        }
-        report.lineEnded = report.lineEnded || c == kc::kEnter;
-        Pause pause(pacer);
-        // The first line end may switch CAOS from its command state to its
-        // keyboard, which takes a moment.
-        const int ticks = i == 0 ? kTicksAfterFirstReturn : kTicksAfterCharacter;
-        while (pause.ticksDone() < ticks) {
-            if (pause.waitThrough(ticks)) {
-                report.stopped = true;
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -67,8 +35,12 @@ ListingReceived receiveBasicListing(SerialLink& link, Pacer& pacer, std::string_
     if (!line.open(kHearingLine)) {
         return received;
     }
-    const std::string command = "\rLIST#3\"" + listingName(filePath) + "\"\r";
-    if (!typeKeys(line, pacer, command, report)) {
+    // The first line end may switch CAOS from its command state to its
+    // keyboard, which takes a moment; BASIC answers the second at once.
+    const std::string command = "LIST#3\"" + listingName(filePath) + "\"\r";
+    constexpr std::string_view kNothingAsked = "nothing was asked of BASIC";
+    if (!typeKeys(line, pacer, "\r", kTicksAfterFirstReturn, report, kNothingAsked) ||
+        !typeKeys(line, pacer, command, 0, report, kNothingAsked)) {
         return received;
     }
     std::vector<std::uint8_t> bytes;

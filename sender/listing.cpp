@@ -53,17 +53,6 @@ class TransferWriter {
     bool ended_ = false;
 };
 
-// Runs the ticks after one character; true when a stop was asked for.
-bool pauseAfterCharacter(Pacer& pacer, int ticks) {
-    Pause pause(pacer);
-    while (pause.ticksDone() < ticks) {
-        if (pause.waitThrough(ticks)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The pause after each character, from the pacing: long at a line end and
 // at every 40th character of a line, the line end counting as the next
 // line's first.
@@ -138,7 +127,7 @@ SendReport sendListing(SerialLink& link, Pacer& pacer, std::string_view portName
         if (outcome != HeldWrite::Sent) {
             break;
         }
-        if (pauseAfterCharacter(pacer, pacing.ticksAfter(c))) {
+        if (pauseUntilStop(pacer, pacing.ticksAfter(c))) {
             outcome = HeldWrite::Stopped;
         }
     }

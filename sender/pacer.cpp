@@ -16,6 +16,16 @@ bool Pause::waitThrough(int count) {
     return pacer_.waitTicksForStop(start_, tickLength_, ticksDone_, count);
 }
 
+bool pauseUntilStop(Pacer& pacer, int count) {
+    Pause pause(pacer);
+    while (pause.ticksDone() < count) {
+        if (pause.waitThrough(count)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void pauseTicks(Pacer& pacer, int count, std::chrono::milliseconds tickLength) {
     Pause pause(pacer, tickLength);
     while (pause.ticksDone() < count) {

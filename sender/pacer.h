@@ -68,6 +68,10 @@ class Pause {
     int ticksDone_ = 0;
 };
 
+// Runs count ticks; true, as soon as it is asked for, when a stop ends them
+// early.
+bool pauseUntilStop(Pacer& pacer, int count);
+
 // Runs count ticks whatever is asked for meanwhile.
 void pauseTicks(Pacer& pacer, int count,
                 std::chrono::milliseconds tickLength = std::chrono::milliseconds(1));

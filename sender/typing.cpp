@@ -8,8 +8,6 @@ namespace morvale {
 
 namespace {
 
-constexpr int kTicksAfterCharacter = 6;
-
 bool sameCaption(std::string_view caption, std::string_view name) {
     return caption.size() == name.size() &&
            std::equal(caption.begin(), caption.end(), name.begin(), [](char a, char b) {
@@ -40,6 +38,30 @@ HeldWrite writeThroughHold(OperationLine& line, Pacer& pacer, char c, const Hold
             return HeldWrite::Stopped;
         }
     }
+}
+
+bool typeKeys(OperationLine& line, Pacer& pacer, std::string_view keys, int ticksAfterReturn,
+              SendReport& report, std::string_view consequence) {
+    for (const char c : keys) {
+        const HeldWrite outcome =
+            writeThroughHold(line, pacer, c, {.stoppable = true, .limit = kHoldLimit});
+        if (outcome == HeldWrite::GaveUp) {
+            report.error = holdError(line.portName(), kHoldLimit, consequence);
+        }
+        if (outcome == HeldWrite::Stopped) {
+            report.stopped = true;
+        }
+        if (outcome != HeldWrite::Sent) {
+            return false;
+        }
+        const bool lineEnd = c == static_cast<char>(kc::kEnter);
+        report.lineEnded = report.lineEnded || lineEnd;
+        if (pauseUntilStop(pacer, lineEnd ? ticksAfterReturn : kTicksAfterCharacter)) {
+            report.stopped = true;
+            return false;
+        }
+    }
+    return true;
 }
 
 kc::Error holdError(std::string_view portName, std::chrono::milliseconds limit,

@@ -20,6 +20,9 @@
 
 namespace morvale {
 
+// The ticks after a typed character: the KC's keyboard holds one key.
+inline constexpr int kTicksAfterCharacter = 6;
+
 // How long a command and a key, which have no stop, wait for a held line.
 inline constexpr std::chrono::milliseconds kHoldLimit{10'000};
 
@@ -41,6 +44,15 @@ enum class HeldWrite {
 // with nothing sent.
 [[nodiscard]] HeldWrite writeThroughHold(OperationLine& line, Pacer& pacer, char c,
                                          const HoldRule& rule);
+
+// Types keys on an open line for an operation that may be stopped: each
+// through holds, followed by six ticks, a carriage return by
+// ticksAfterReturn. False when it ended early: a stop (report stopped), a
+// hold given up (error LineHeld, its words ending in `consequence`) or a
+// failed device (DeviceLost). lineEnded is set once a carriage return has
+// gone out.
+bool typeKeys(OperationLine& line, Pacer& pacer, std::string_view keys, int ticksAfterReturn,
+              SendReport& report, std::string_view consequence);
 
 // The error of an operation that gave up waiting for a held line, e.g.
 // "COM2: the KC has held the line (XOFF) for 10 s; the key was not sent".
